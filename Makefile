@@ -1,0 +1,57 @@
+# Koralith: the two commands of the README, and the benchmarks.
+#   make play   build if needed, start the bundled server if none listens, open the game
+#   make test   build if needed, run every test (also under sanitizers, and short fuzz runs)
+#   make bench  the benchmarks
+JOBS  ?= 2
+BUILD := build
+ASAN  := build-asan
+TSAN  := build-tsan
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build test test-main test-asan test-tsan play bench format clean
+
+all: build
+
+deps:
+	@bash tools/deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: test-main test-asan test-tsan
+	@echo "make test: all test runs passed"
+
+test-main: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers' short runs.
+test-asan: deps
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	    -DKORALITH_SANITIZE=ON -DKORALITH_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	    ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -L unit
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	    ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -L fuzz
+
+# The threaded tests under ThreadSanitizer, where this kernel lets it run.
+test-tsan: deps
+	@if bash tools/tsan-works.sh; then \
+	    cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORALITH_TSAN=ON $(CMAKE_FLAGS) >/dev/null && \
+	    cmake --build $(TSAN) -j $(JOBS) && \
+	    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN) --output-on-failure -j $(JOBS); \
+	else echo "ThreadSanitizer cannot run on this machine: threaded tests ran without it"; fi
+
+play: build
+	@bash tools/play.sh $(BUILD)
+
+bench: build
+	@bash tools/bench.sh $(BUILD)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN) $(TSAN)
