@@ -18,8 +18,12 @@ constexpr int kAttackThreshold = 200;
 constexpr int kDefenceThreshold = 312;
 constexpr int kRescored = 3;
 
-int weighDefence(int defence) { return static_cast<int>(kDefenceWeight * defence); }
-int halve(int value) { return static_cast<int>(kLookAheadWeight * value); }
+int weighDefence(int defence) {
+    return static_cast<int>(kDefenceWeight * defence);
+}
+int halve(int value) {
+    return static_cast<int>(kLookAheadWeight * value);
+}
 
 // How many steps of (d) fit between coordinate c and the board's edge, at most four.
 int stepsTo(int c, int d) {
@@ -140,7 +144,8 @@ int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {
                 const int def = directionSum(i, j, other);
                 const int a = lookAhead(i, j, depth_ - 1, colour_);
                 const int b = lookAhead(i, j, depth_ - 1, other);
-                const int value = positionBonus(i, j) + att + halve(a) - weighDefence(def + halve(b));
+                const int value =
+                    positionBonus(i, j) + att + halve(a) - weighDefence(def + halve(b));
                 best = std::max(best, value);
             }
         }
@@ -196,8 +201,8 @@ AIPlayer::Choice AIPlayer::choose() {
         Candidate& c = best[i];
         if (c.attack < kAttackThreshold && c.defence < kDefenceThreshold) {
             const int a = lookAhead(c.x, c.y, depth, colour);
-            c.attack = static_cast<int>(kLookAheadWeight * a +
-                                        (kLookAheadWeight * c.attack + c.position));
+            c.attack =
+                static_cast<int>(kLookAheadWeight * a + (kLookAheadWeight * c.attack + c.position));
             const int b = lookAhead(c.x, c.y, depth, opponentColour);
             c.defence = static_cast<int>(kLookAheadWeight * b +
                                          (kLookAheadWeight * c.defence + c.position));

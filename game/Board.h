@@ -16,9 +16,15 @@ constexpr int32_t kEmpty = 0;
 constexpr int32_t kBlack = 1; // always moves first
 constexpr int32_t kWhite = 2;
 
-constexpr int cellIndex(int x, int y) { return kBoardSize * x + y; }
-constexpr bool onBoard(int x, int y) { return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize; }
-constexpr int32_t opponentOf(int32_t colour) { return colour == kBlack ? kWhite : kBlack; }
+constexpr int cellIndex(int x, int y) {
+    return kBoardSize * x + y;
+}
+constexpr bool onBoard(int x, int y) {
+    return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize;
+}
+constexpr int32_t opponentOf(int32_t colour) {
+    return colour == kBlack ? kWhite : kBlack;
+}
 
 // Whether a stone of `colour` at (x, y) is part of a line of five or more of that colour. The
 // cell (x, y) itself is never read, so this serves both after a stone was placed there and for a

@@ -158,9 +158,9 @@ TEST(AIPlayerChoice, ShortlistIsTheBestThreeOfTheFirstPass) {
     for (int x = 0; x < kBoardSize; ++x) {
         for (int y = 0; y < kBoardSize; ++y) {
             if (p.cells[cellIndex(x, y)] == kEmpty) {
-                const int total = std::max(p.sum(x, y, kBlack),
-                                           static_cast<int>(1.3 * p.sum(x, y, kWhite))) +
-                                  AIPlayer::positionBonus(x, y);
+                const int total =
+                    std::max(p.sum(x, y, kBlack), static_cast<int>(1.3 * p.sum(x, y, kWhite))) +
+                    AIPlayer::positionBonus(x, y);
                 firstPass.push_back({total, cellIndex(x, y)});
             }
         }

@@ -41,7 +41,11 @@ void playGame(int blackDepth, int whiteDepth) {
     FAIL() << "the game did not end within 225 moves";
 }
 
-TEST(SelfPlay, DepthZeroGameEndsInAFiveOrAFullBoard) { playGame(0, 0); }
-TEST(SelfPlay, MixedDepthsGameEnds) { playGame(1, 0); }
+TEST(SelfPlay, DepthZeroGameEndsInAFiveOrAFullBoard) {
+    playGame(0, 0);
+}
+TEST(SelfPlay, MixedDepthsGameEnds) {
+    playGame(1, 0);
+}
 
 } // namespace

@@ -1,0 +1,203 @@
+#include "Packet.h"
+
+#include <cstring>
+
+void appendWord(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(uint8_t(value >> 24));
+    out.push_back(uint8_t(value >> 16));
+    out.push_back(uint8_t(value >> 8));
+    out.push_back(uint8_t(value));
+}
+
+uint32_t readWord(const uint8_t* at) {
+    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | uint32_t(at[3]);
+}
+
+namespace {
+
+size_t wireSize(const CLDataBuffer* fields) {
+    if (fields == nullptr) {
+        return 0;
+    }
+    size_t n = fields->totalBytes() + fields->fieldCount();
+    for (size_t i = 0; i < fields->fieldCount(); ++i) {
+        n += fields->field(i)->type == FIELD_BYTES ? 4 : 0;
+    }
+    return n;
+}
+
+void appendFields(std::vector<uint8_t>& out, const CLDataBuffer* fields) {
+    if (fields == nullptr) {
+        return;
+    }
+    for (size_t i = 0; i < fields->fieldCount(); ++i) {
+        const DataField& f = *fields->field(i);
+        out.push_back(uint8_t(f.type));
+        switch (f.type) {
+        case FIELD_INT:
+            appendWord(out, uint32_t(f.value.intValue));
+            break;
+        case FIELD_FLOAT: {
+            uint32_t bits;
+            std::memcpy(&bits, &f.value.floatValue, 4);
+            appendWord(out, bits);
+            break;
+        }
+        case FIELD_STRING:
+            out.insert(out.end(), f.value.bytes, f.value.bytes + f.size);
+            break;
+        case FIELD_BYTES:
+            appendWord(out, f.size);
+            out.insert(out.end(), f.value.bytes, f.value.bytes + f.size);
+            break;
+        default: // FIELD_EMPTY: the type byte alone
+            break;
+        }
+    }
+}
+
+std::vector<uint8_t> startPacket(size_t headerSize, const CLDataBuffer* fields) {
+    const size_t length = headerSize + wireSize(fields);
+    std::vector<uint8_t> packet;
+    packet.reserve(kLengthFieldSize + length);
+    appendWord(packet, uint32_t(length));
+    return packet;
+}
+
+float floatFromBits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+} // namespace
+
+std::vector<uint8_t> buildRequestPacket(uint32_t seq, int32_t code, const CLDataBuffer* body) {
+    std::vector<uint8_t> packet = startPacket(kRequestHeaderSize, body);
+    appendWord(packet, seq);
+    appendWord(packet, kRequestWord);
+    appendWord(packet, uint32_t(code));
+    appendFields(packet, body);
+    return packet;
+}
+
+std::vector<uint8_t> buildResponsePacket(int32_t code, uint32_t seq, const CLDataBuffer* fields) {
+    std::vector<uint8_t> packet = startPacket(kResponseHeaderSize, fields);
+    appendWord(packet, uint32_t(code));
+    appendWord(packet, seq);
+    appendFields(packet, fields);
+    return packet;
+}
+
+ParsedResponse parseResponseBody(const uint8_t* body, size_t n) {
+    ParsedResponse out;
+    if (body == nullptr || n < kResponseHeaderSize) {
+        return out;
+    }
+    out.code = int32_t(readWord(body));
+    out.seq = readWord(body + 4);
+    if (n == kResponseHeaderSize) {
+        return out;
+    }
+    out.fields = std::make_unique<CLDataBuffer>();
+    CLDataBuffer& fields = *out.fields;
+    size_t p = kResponseHeaderSize;
+    while (p < n) {
+        const uint8_t type = body[p++];
+        const size_t left = n - p;
+        switch (type) {
+        case FIELD_INT:
+            if (left >= 4) {
+                fields.addInt(int32_t(readWord(body + p)));
+            }
+            p += 4;
+            break;
+        case FIELD_FLOAT:
+            if (left >= 4) {
+                fields.addFloat(floatFromBits(readWord(body + p)));
+            }
+            p += 4;
+            break;
+        case FIELD_EMPTY:
+            break;
+        case FIELD_STRING: {
+            const void* nul = std::memchr(body + p, 0, left);
+            if (nul == nullptr) {
+                return out; // a string without its NUL ends the fields
+            }
+            fields.addString(reinterpret_cast<const char*>(body + p));
+            p = static_cast<const uint8_t*>(nul) - body + 1;
+            break;
+        }
+        case FIELD_BYTES: {
+            if (left < 4) {
+                break; // the next byte is read as a type byte
+            }
+            const uint32_t size = readWord(body + p);
+            if (size > left - 4) {
+                return out;
+            }
+            fields.addBytes(body + p + 4, size);
+            p += 4 + size;
+            break;
+        }
+        default: // an unknown type byte is skipped alone
+            break;
+        }
+    }
+    return out;
+}
+
+bool parseRequestBody(const uint8_t* body, size_t n, ParsedRequest& out) {
+    if (body == nullptr || n < kRequestHeaderSize || readWord(body + 4) != kRequestWord) {
+        return false;
+    }
+    out.seq = readWord(body);
+    out.code = int32_t(readWord(body + 8));
+    out.fields.clear();
+    size_t p = kRequestHeaderSize;
+    while (p < n) {
+        const uint8_t type = body[p++];
+        const size_t left = n - p;
+        switch (type) {
+        case FIELD_INT:
+        case FIELD_FLOAT:
+            if (left < 4) {
+                return false;
+            }
+            if (type == FIELD_INT) {
+                out.fields.addInt(int32_t(readWord(body + p)));
+            } else {
+                out.fields.addFloat(floatFromBits(readWord(body + p)));
+            }
+            p += 4;
+            break;
+        case FIELD_EMPTY:
+            break;
+        case FIELD_STRING: {
+            const void* nul = std::memchr(body + p, 0, left);
+            if (nul == nullptr) {
+                return false;
+            }
+            out.fields.addString(reinterpret_cast<const char*>(body + p));
+            p = static_cast<const uint8_t*>(nul) - body + 1;
+            break;
+        }
+        case FIELD_BYTES: {
+            if (left < 4) {
+                return false;
+            }
+            const uint32_t size = readWord(body + p);
+            if (size > left - 4) {
+                return false;
+            }
+            out.fields.addBytes(body + p + 4, size);
+            p += 4 + size;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
