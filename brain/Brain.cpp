@@ -45,7 +45,9 @@ std::vector<std::string> split(const std::string& text, char sep) {
     return parts;
 }
 
-std::string pointText(const Point& p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+std::string pointText(const Point& p) {
+    return std::to_string(p.x) + "," + std::to_string(p.y);
+}
 
 } // namespace
 
@@ -70,7 +72,9 @@ void Brain::clear() {
     inBoardList = false;
 }
 
-void Brain::computerMove(int x, int y) { chosen = {x, y}; }
+void Brain::computerMove(int x, int y) {
+    chosen = {x, y};
+}
 
 std::string Brain::play() {
     if (isBoardFull(cells)) {

@@ -1,6 +1,7 @@
 #include "AIPlayer.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 namespace {
@@ -131,6 +132,7 @@ int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {
     }
     const int32_t other = colour_ == kBlack ? kWhite : kBlack;
     const int at = cellIndex(x, y);
+    assert(board[at] == kEmpty && "the look-ahead restores the point to empty");
     board[at] = colour_;
     --emptyCells;
     int best = 0;

@@ -46,11 +46,10 @@ inline void checkSame(const CLDataBuffer& a, const CLDataBuffer& b) {
         if (x.type != y.type || x.size != y.size) {
             std::abort();
         }
-        const bool same = x.type == FIELD_INT     ? x.value.intValue == y.value.intValue
-                          : x.type == FIELD_FLOAT ? std::memcmp(&x.value.floatValue,
-                                                                &y.value.floatValue, 4) == 0
-                                                  : std::memcmp(x.value.bytes, y.value.bytes,
-                                                                x.size) == 0;
+        const bool same = x.type == FIELD_INT ? x.value.intValue == y.value.intValue
+                          : x.type == FIELD_FLOAT
+                              ? std::memcmp(&x.value.floatValue, &y.value.floatValue, 4) == 0
+                              : std::memcmp(x.value.bytes, y.value.bytes, x.size) == 0;
         if (!same) {
             std::abort();
         }

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     checkConsistent(request.fields);
-    const std::vector<uint8_t> again = buildRequestPacket(request.seq, request.code,
-                                                          &request.fields);
+    const std::vector<uint8_t> again =
+        buildRequestPacket(request.seq, request.code, &request.fields);
     ParsedRequest back;
     if (!parseRequestBody(again.data() + 4, again.size() - 4, back) || back.seq != request.seq ||
         back.code != request.code) {
@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkSame(request.fields, back.fields);
     // Without FIELD_EMPTY the encoding is unique, so the rebuilt body equals the input.
     size_t empties = (again.size() - 4 <= size) ? size - (again.size() - 4) : 0;
-    if (empties == 0 && (again.size() - 4 != size ||
-                         std::memcmp(again.data() + 4, body.data(), size) != 0)) {
+    if (empties == 0 &&
+        (again.size() - 4 != size || std::memcmp(again.data() + 4, body.data(), size) != 0)) {
         std::abort();
     }
     return 0;

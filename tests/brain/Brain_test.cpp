@@ -16,7 +16,9 @@ std::string one(Brain& b, const std::string& line) {
     return out.size() == 1 ? out[0] : "<" + std::to_string(out.size()) + " lines>";
 }
 
-bool isError(const std::string& s) { return s.rfind("ERROR ", 0) == 0; }
+bool isError(const std::string& s) {
+    return s.rfind("ERROR ", 0) == 0;
+}
 
 Point pointOf(const std::string& s) {
     Point p;
@@ -65,8 +67,8 @@ TEST(Brain, BoardListCompletesItsFiveAndBlocksTheOpponents) {
 TEST(Brain, BadInputGetsAnErrorAndChangesNothing) {
     Brain b(0);
     b.handle("START 15");
-    for (const char* line : {"TURN 15,3", "TURN -1,3", "TURN a,b", "TURN 3", "TURN 3,4,5",
-                             "TURN", "TURN 3,,4", "TAKEBACK 2,2", "FOO", "TAKEBACK x"}) {
+    for (const char* line : {"TURN 15,3", "TURN -1,3", "TURN a,b", "TURN 3", "TURN 3,4,5", "TURN",
+                             "TURN 3,,4", "TAKEBACK 2,2", "FOO", "TAKEBACK x"}) {
         EXPECT_TRUE(isError(one(b, line))) << line;
     }
     for (int i = 0; i < kCellCount; ++i) {
