@@ -71,7 +71,7 @@ public:
 private:
     struct Packet {
         std::unique_ptr<uint8_t[]> data;
-        uint32_t length;
+        uint32_t length = 0;
     };
 
     void notify(CallBackType type, const uint8_t* data, uint32_t length);
