@@ -1,0 +1,250 @@
+#include "CLNetworkModule.h"
+
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <thread>
+
+namespace {
+
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Every byte of the packet or nothing that counts: a send cut short leaves the stream unusable.
+bool sendAll(CLSocketHandle socket, const uint8_t* data, uint32_t length) {
+    for (uint32_t sent = 0; sent < length;) {
+        const long passed = clsocket::sendSome(socket, data + sent, length - sent);
+        if (passed <= 0) {
+            return false;
+        }
+        sent += static_cast<uint32_t>(passed);
+    }
+    return true;
+}
+
+} // namespace
+
+CLNetworkModule::CLNetworkModule(Callback callback, const char* logPrefix, const std::string& host,
+                                 uint16_t port, bool resolve)
+    : callback(std::move(callback)), log(logPrefix), host(host), port(port) {
+    clsocket::startup();
+    std::string dotted;
+    if (resolve && clsocket::resolveIPv4(this->host, dotted)) {
+        this->host = dotted;
+    }
+}
+
+CLNetworkModule::~CLNetworkModule() {
+    disconnect();
+    clsocket::cleanup();
+}
+
+void CLNetworkModule::notify(CallBackType type, const uint8_t* data, uint32_t length) {
+    if (callback) {
+        callback(type, data, length);
+    }
+}
+
+void CLNetworkModule::writeLog(const char* text, const std::string& number) {
+    log.write(number.empty() ? text : (text + number).c_str());
+}
+
+void CLNetworkModule::resetReceive() {
+    std::memset(headerBytes, 0, sizeof headerBytes);
+    headerCount = 0;
+    headerComplete = false;
+    body.reset();
+    bodyLength = 0;
+    bodyCount = 0;
+}
+
+// A packet cut off with its connection must never be completed by bytes of the next one.
+void CLNetworkModule::disconnect() {
+    connected = false;
+    if (socket != kInvalidSocket) {
+        clsocket::closeSocket(socket);
+        socket = kInvalidSocket;
+    }
+    resetReceive();
+}
+
+void CLNetworkModule::setTimeouts(int connectMs, int ioMs) {
+    connectTimeoutMs = connectMs;
+    ioTimeoutMs = ioMs;
+}
+
+void CLNetworkModule::adoptConnection(CLSocketHandle connection) {
+    disconnect();
+    socket = connection;
+    clsocket::configure(socket, ioTimeoutMs);
+    connected = true;
+}
+
+bool CLNetworkModule::connectServer() {
+    disconnect();
+    socket = clsocket::openTcp();
+    if (socket == kInvalidSocket) {
+        writeLog("Socket创建失败");
+        return false;
+    }
+    if (!clsocket::connectWithin(socket, host, port, connectTimeoutMs)) {
+        disconnect();
+        return false;
+    }
+    clsocket::configure(socket, ioTimeoutMs);
+    connected = true;
+    writeLog("网络连接成功");
+    return true;
+}
+
+bool CLNetworkModule::sendData(const uint8_t* data, uint32_t length) {
+    if (data == nullptr || length == 0) {
+        return false;
+    }
+    Packet packet{std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[length]), length};
+    if (!packet.data) {
+        return false;
+    }
+    std::memcpy(packet.data.get(), data, length);
+    std::lock_guard<std::mutex> lock(queueMutex);
+    sendQueue.push_back(std::move(packet));
+    return true;
+}
+
+void CLNetworkModule::clearSendQueue() {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    sendQueue.clear();
+}
+
+void CLNetworkModule::requestStop() {
+    stopFlag.exchange(true);
+}
+
+// Sends the head of the queue, or hands it back when it cannot go out; false when the packet was
+// handed back, which ends the pass. The packet leaves the queue before the send, so that a slow
+// send never holds up sendData on the main thread.
+bool CLNetworkModule::sendQueuedPacket() {
+    Packet packet;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (sendQueue.empty()) {
+            return true;
+        }
+        packet = std::move(sendQueue.front());
+        sendQueue.pop_front();
+    }
+    if (!connected) {
+        disconnect();
+        notify(SEND_NOT_CONNECTED, packet.data.get(), packet.length);
+        return false;
+    }
+    if (!sendAll(socket, packet.data.get(), packet.length)) {
+        writeLog("数据发送失败，连接已断开");
+        disconnect();
+        notify(SEND_FAILED, packet.data.get(), packet.length);
+        return false;
+    }
+    writeLog("发送的数据长度 ", std::to_string(packet.length));
+    return true;
+}
+
+void CLNetworkModule::run() {
+    if (!connected) {
+        writeLog("网络连接失败");
+        connectServer();
+    }
+    while (!stopFlag.load()) {
+        sleepMs(5);
+        if (!connected) {
+            connectServer();
+        }
+        if (!sendQueuedPacket()) {
+            continue;
+        }
+        sleepMs(1);
+        if (socket == kInvalidSocket || !clsocket::readable(socket, 5)) {
+            continue;
+        }
+        const uint32_t received = recvData();
+        if (received == 0) {
+            writeLog("数据接收失败，连接已断开");
+            disconnect();
+        } else {
+            writeLog("收到数据长度", std::to_string(received));
+        }
+    }
+    writeLog("NetworkModule Ready To Stop");
+    disconnect();
+    clearSendQueue();
+}
+
+uint32_t CLNetworkModule::recvHeader() {
+    if (socket == kInvalidSocket || !clsocket::readable(socket, 5)) {
+        return 0;
+    }
+    const long got = clsocket::recvSome(socket, headerBytes + headerCount, 4 - headerCount);
+    if (got <= 0) {
+        return 0;
+    }
+    headerCount += static_cast<uint32_t>(got);
+    if (headerCount == 4) {
+        headerComplete = true;
+        bodyLength = uint32_t(headerBytes[0]) << 24 | uint32_t(headerBytes[1]) << 16 |
+                     uint32_t(headerBytes[2]) << 8 | uint32_t(headerBytes[3]);
+    }
+    return static_cast<uint32_t>(got);
+}
+
+uint32_t CLNetworkModule::recvData() {
+    uint32_t total = 0;
+    for (;;) {
+        if (!headerComplete) {
+            const uint32_t got = recvHeader();
+            total += got;
+            if (got == 0 || !headerComplete) {
+                return total;
+            }
+            if (bodyLength > kMaxBodyLength) {
+                writeLog("数据包长度异常：", std::to_string(bodyLength));
+                resetReceive();
+                return 0;
+            }
+            // An empty body is still a packet; one byte keeps its area a real one.
+            body.reset(new (std::nothrow) uint8_t[bodyLength > 0 ? bodyLength : 1]);
+            if (!body) {
+                writeLog("内存分配失败 试图分配字节数：", std::to_string(bodyLength));
+                resetReceive();
+                return 0;
+            }
+        }
+        if (socket == kInvalidSocket) {
+            return total;
+        }
+        if (bodyCount < bodyLength) {
+            // Blocking, without a poll: the body follows its length field. The receive time-out
+            // bounds the wait for a peer that stalls here.
+            const uint32_t missing = bodyLength - bodyCount;
+            const long got = clsocket::recvSome(socket, body.get() + bodyCount, missing);
+            if (got < 0) {
+                writeLog("数据读取异常");
+                return 0;
+            }
+            if (got == 0) {
+                return total;
+            }
+            bodyCount += static_cast<uint32_t>(got);
+            total += static_cast<uint32_t>(got);
+            if (static_cast<uint32_t>(got) < missing) {
+                return total;
+            }
+        }
+        onPacket(body.get(), bodyLength);
+        resetReceive();
+    }
+}
+
+void CLNetworkModule::onPacket(const uint8_t* body, uint32_t length) {
+    writeLog("处理完整数据包大小：", std::to_string(length));
+    notify(PACKET_RECEIVED, body, length);
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The network layer: the game's one TCP client of the game server. CLNetworkModule keeps one
+// connection, reconnecting on every pass of its loop while it is down; sends the finished packets
+// that sendData queued, one per pass; cuts the received stream into packets by their 4-byte
+// big-endian length field; and hands every received body, and every packet that could not go
+// out, to one callback. It does not know what the packets mean: building them is the director's
+// work. Every event is written to a day file through CLLogWriter.
+//
+// Ownership: GBDirector owns the one module; the module owns its socket, its log writer and
+// copies of the queued packets. Threads: run() and all it calls, the callback included, runs on
+// the network thread. sendData and requestStop may be called from any thread; connectServer
+// from the owner before the network thread starts. Only the send queue (under queueMutex) and
+// the stop flag are shared between threads.
+
+#include "CLLogWriter.h"
+#include "CLSocket.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class CLNetworkModule {
+public:
+    enum CallBackType { PACKET_RECEIVED = 0, SEND_NOT_CONNECTED = 1, SEND_FAILED = 2 };
+    // PACKET_RECEIVED carries a body without its length field, the others the whole queued
+    // packet. The bytes live only for the call: a receiver copies what it keeps.
+    using Callback = std::function<void(CallBackType, const uint8_t*, uint32_t)>;
+
+    // A length field above this is not a packet of ours but a broken stream.
+    static constexpr uint32_t kMaxBodyLength = 16u << 20;
+    // A server that does not answer must not freeze the caller: the first connect runs on the
+    // main thread. A peer that stalls mid-packet must not freeze the network thread.
+    static constexpr int kConnectTimeoutMs = 3000;
+    static constexpr int kIoTimeoutMs = 5000;
+
+    // With `resolve`, the host name is replaced by the dotted text of its first IPv4 address;
+    // a name that does not resolve stays, and every connect then fails. Never connects.
+    CLNetworkModule(Callback callback, const char* logPrefix, const std::string& host,
+                    uint16_t port, bool resolve);
+    // Only after run() has returned.
+    ~CLNetworkModule();
+
+    CLNetworkModule(const CLNetworkModule&) = delete;
+    CLNetworkModule& operator=(const CLNetworkModule&) = delete;
+
+    // Drops any connection and its half-received packet, then connects anew.
+    bool connectServer();
+    // Queues a copy of a finished packet (length field included); false for an empty packet or
+    // when no copy can be made.
+    bool sendData(const uint8_t* data, uint32_t length);
+    // The network thread's loop; returns soon after requestStop, freeing unsent packets.
+    void run();
+    void requestStop();
+    void clearSendQueue();
+
+    // The receive steps: each takes what has arrived, one length field or body at a time, and
+    // returns the bytes taken, 0 when the connection is to be treated as broken.
+    uint32_t recvData();
+    uint32_t recvHeader();
+    void onPacket(const uint8_t* body, uint32_t length);
+
+    // Limits for sockets connected afterwards; tests shorten them.
+    void setTimeouts(int connectMs, int ioMs);
+    // Takes over an already connected socket, as connectServer would leave it.
+    void adoptConnection(CLSocketHandle connection);
+
+private:
+    struct Packet {
+        std::unique_ptr<uint8_t[]> data;
+        uint32_t length = 0;
+    };
+
+    void notify(CallBackType type, const uint8_t* data, uint32_t length);
+    void disconnect();
+    void resetReceive();
+    bool sendQueuedPacket();
+    void writeLog(const char* text, const std::string& number = std::string());
+
+    Callback callback;
+    bool connected = false;
+    std::atomic<bool> stopFlag{false};
+    std::deque<Packet> sendQueue;
+    std::mutex queueMutex;
+    CLSocketHandle socket = kInvalidSocket;
+    uint8_t headerBytes[4] = {};
+    uint32_t headerCount = 0;
+    bool headerComplete = false;
+    std::unique_ptr<uint8_t[]> body;
+    uint32_t bodyLength = 0;
+    uint32_t bodyCount = 0;
+    CLLogWriter log;
+    std::string host;
+    uint16_t port;
+    int connectTimeoutMs = kConnectTimeoutMs;
+    int ioTimeoutMs = kIoTimeoutMs;
+};

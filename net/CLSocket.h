@@ -1,0 +1,45 @@
+#pragma once
+// The few socket operations the network module needs, over BSD sockets or WinSock, so that the
+// module itself holds no platform code. Plain functions on a handle: no state, any thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+using CLSocketHandle = std::uintptr_t; // SOCKET
+#else
+using CLSocketHandle = int;
+#endif
+// INVALID_SOCKET on Windows (all bits set), -1 elsewhere.
+constexpr CLSocketHandle kInvalidSocket = static_cast<CLSocketHandle>(-1);
+
+namespace clsocket {
+
+// Start and end the use of the socket library (WinSock 2.2; nothing elsewhere).
+void startup();
+void cleanup();
+
+// The dotted IPv4 text of the first address of `host`, or false when it does not resolve.
+bool resolveIPv4(const std::string& host, std::string& dotted);
+
+CLSocketHandle openTcp();
+void closeSocket(CLSocketHandle socket);
+
+// Connects to dotted IPv4 text and port, waiting at most timeoutMs, and leaves the socket
+// blocking. False when the address is not dotted IPv4 text, refused, unreachable or too slow.
+bool connectWithin(CLSocketHandle socket, const std::string& dotted, uint16_t port, int timeoutMs);
+
+// Bounds every later blocking send and receive on the socket, and keeps a send to a closed peer
+// from raising SIGPIPE where the platform does that per socket.
+void configure(CLSocketHandle socket, int ioTimeoutMs);
+
+// True when a receive would not block (data, end of stream or error), within `microseconds`.
+bool readable(CLSocketHandle socket, int microseconds);
+
+// One send or receive call, retried when a signal interrupts it; never raises SIGPIPE.
+// The result is the count passed (0 at end of stream for receive), or negative on failure.
+long sendSome(CLSocketHandle socket, const uint8_t* data, size_t length);
+long recvSome(CLSocketHandle socket, uint8_t* data, size_t length);
+
+} // namespace clsocket

@@ -1,0 +1,217 @@
+#pragma once
+// What the network tests share: a real TCP peer on 127.0.0.1 and an ephemeral port, a recorder
+// of the module's callbacks, a scratch folder for the day files, and the network thread.
+
+#include "CLNetworkModule.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes frame(const Bytes& body) {
+    const uint32_t n = static_cast<uint32_t>(body.size());
+    Bytes packet{uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
+    packet.insert(packet.end(), body.begin(), body.end());
+    return packet;
+}
+
+inline Bytes pattern(size_t length, uint8_t seed) {
+    Bytes bytes(length);
+    for (size_t i = 0; i < length; ++i) {
+        bytes[i] = static_cast<uint8_t>(seed + i * 7);
+    }
+    return bytes;
+}
+
+// A listening socket (or, with listening false, a bound port that refuses every connect).
+class LoopbackPeer {
+public:
+    explicit LoopbackPeer(bool listening = true, int backlog = 8, int receiveBuffer = 0) {
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (receiveBuffer > 0) {
+            setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        bind(listener, reinterpret_cast<sockaddr*>(&address), size);
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+        boundPort = ntohs(address.sin_port);
+        if (listening) {
+            listen(listener, backlog);
+        }
+    }
+    ~LoopbackPeer() {
+        for (int fd : connections) {
+            close(fd);
+        }
+        close(listener);
+    }
+    uint16_t port() const { return boundPort; }
+
+    // The next connection within timeoutMs, or -1.
+    int accept(int timeoutMs = 2000) {
+        pollfd entry{listener, POLLIN, 0};
+        if (poll(&entry, 1, timeoutMs) <= 0) {
+            return -1;
+        }
+        const int fd = ::accept(listener, nullptr, nullptr);
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        connections.push_back(fd);
+        return fd;
+    }
+
+    static void write(int fd, const Bytes& bytes) {
+        for (size_t at = 0; at < bytes.size();) {
+            const ssize_t n = ::send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            at += static_cast<size_t>(n);
+        }
+    }
+
+    // Up to `count` bytes, ending early at end of stream or after timeoutMs without data.
+    static Bytes read(int fd, size_t count, int timeoutMs = 2000) {
+        Bytes got;
+        uint8_t chunk[65536];
+        pollfd entry{fd, POLLIN, 0};
+        while (got.size() < count && poll(&entry, 1, timeoutMs) > 0) {
+            const ssize_t n = ::recv(fd, chunk, std::min(sizeof chunk, count - got.size()), 0);
+            if (n <= 0) {
+                break;
+            }
+            got.insert(got.end(), chunk, chunk + n);
+        }
+        return got;
+    }
+
+    // Ends a connection in order, or with a reset.
+    void finish(int fd, bool reset = false) {
+        if (reset) {
+            const linger abort{1, 0};
+            setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        }
+        close(fd);
+        connections.erase(std::find(connections.begin(), connections.end(), fd));
+    }
+
+private:
+    int listener = -1;
+    uint16_t boundPort = 0;
+    std::vector<int> connections;
+};
+
+// Everything the module hands to its callback, in order, with the time it came.
+class Recorder {
+public:
+    struct Event {
+        CLNetworkModule::CallBackType type;
+        Bytes data;
+        std::chrono::steady_clock::time_point at;
+    };
+
+    CLNetworkModule::Callback callback() {
+        return [this](CLNetworkModule::CallBackType type, const uint8_t* data, uint32_t length) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                events.push_back(
+                    {type, Bytes(data, data + length), std::chrono::steady_clock::now()});
+                changed.notify_all();
+            }
+            if (onEvent) {
+                onEvent(type);
+            }
+        };
+    }
+    // A snapshot once `count` events have come, or after timeoutMs with what there is.
+    std::vector<Event> waitFor(size_t count, int timeoutMs = 2000) {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                         [&] { return events.size() >= count; });
+        return events;
+    }
+
+    // Runs on the network thread inside the callback; set before the thread starts.
+    std::function<void(CLNetworkModule::CallBackType)> onEvent;
+
+private:
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Event> events;
+};
+
+// A fresh folder for the day files, removed at the end; prefix() puts the files in it.
+class ScratchDir {
+public:
+    ScratchDir() {
+        char name[] = "/tmp/koralith_net_XXXXXX";
+        path = mkdtemp(name);
+    }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string prefix() const { return path + "/netlog"; }
+    // The contents of every day file, oldest name first.
+    std::string logText() const {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(path)) {
+            files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        std::ostringstream text;
+        for (const auto& file : files) {
+            text << std::ifstream(file).rdbuf();
+        }
+        return text.str();
+    }
+
+    // Waits until the day files hold `text` (true), or timeoutMs passed (false).
+    bool waitForLog(const std::string& text, int timeoutMs = 2000) const {
+        for (int waited = 0; waited < timeoutMs; waited += 5) {
+            if (logText().find(text) != std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return logText().find(text) != std::string::npos;
+    }
+
+    std::string path;
+};
+
+// The module's loop on its own thread, stopped and joined however the test ends.
+class NetworkThread {
+public:
+    explicit NetworkThread(CLNetworkModule& module)
+        : module(module), thread([&] { module.run(); }) {}
+    ~NetworkThread() { stop(); }
+    void stop() {
+        module.requestStop();
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+
+private:
+    CLNetworkModule& module;
+    std::thread thread;
+};
