@@ -1,16 +1,23 @@
 #include "CLMD5.h"
 #include "EventCodes.h"
 #include "Packet.h"
+#include "ResponseDataPack.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// A pack's status travels as these numbers between the network module and the listeners.
+static_assert(CLNetworkModule::PACKET_RECEIVED == 0 && CLNetworkModule::SEND_NOT_CONNECTED == 1 &&
+              CLNetworkModule::SEND_FAILED == 2);
+static_assert(std::is_same_v<decltype(ResponseDataPack::status), CLNetworkModule::CallBackType>);
 
 Bytes bodyOf(const Bytes& packet) {
     return Bytes(packet.begin() + 4, packet.end());
