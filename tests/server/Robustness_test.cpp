@@ -85,13 +85,18 @@ TEST_F(ServerTest, MalformedBodiesAndUnknownCodesGetTheRefusalForm) {
     EXPECT_EQ(chess->count(), 3u);
     EXPECT_EQ(chess->intAt(0), 0);
 
-    for (int32_t code :
-         std::initializer_list<int32_t>{EVENT_DISCOUNT, EVENT_GETVERSION, EVENT_MATCHRES, 77, -1}) {
+    for (int32_t code : std::initializer_list<int32_t>{EVENT_DISCOUNT, EVENT_GETVERSION, 77, -1}) {
         const uint32_t seq = c->send(code);
         const auto answer = c->waitAnswer(code, seq);
         ASSERT_TRUE(answer) << code;
         EXPECT_EQ(answer->intAt(0), 0);
     }
+    // A push code sent as a request is answered too; the answer looks like a refused push.
+    const uint32_t seq = c->send(EVENT_MATCHRES);
+    const auto pushLike = c->waitPush(EVENT_MATCHRES);
+    ASSERT_TRUE(pushLike);
+    EXPECT_EQ(pushLike->seq, seq);
+    EXPECT_EQ(pushLike->intAt(0), 0);
     // Still logged in and served.
     expectServed(*c);
 }
