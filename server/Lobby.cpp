@@ -25,8 +25,8 @@ int32_t winOutcome(int32_t colour) {
 
 } // namespace
 
-Lobby::Lobby(asio::io_context& io, Accounts& accounts, std::chrono::seconds moveTime)
-    : io(io), accounts(accounts), moveTime(moveTime) {}
+Lobby::Lobby(asio::io_context& io, Accounts& accounts, std::chrono::seconds moveTime, uint32_t seed)
+    : io(io), accounts(accounts), moveTime(moveTime), random(seed) {}
 
 void Lobby::login(Peer& peer, int32_t userId, const std::string& name) {
     if (peer.state.userId == userId) {

@@ -19,7 +19,8 @@ class Peer;
 
 class Lobby {
 public:
-    Lobby(asio::io_context& io, Accounts& accounts, std::chrono::seconds moveTime);
+    // `seed` draws the colours.
+    Lobby(asio::io_context& io, Accounts& accounts, std::chrono::seconds moveTime, uint32_t seed);
 
     // Logs `peer` in as the user; another connection of that user is logged out first.
     void login(Peer& peer, int32_t userId, const std::string& name);
@@ -59,5 +60,5 @@ private:
     std::unordered_map<int32_t, Peer*> online;
     std::unordered_map<const Game*, std::shared_ptr<Game>> games;
     uint64_t nextGameId = 1;
-    std::mt19937 random{std::random_device{}()};
+    std::mt19937 random;
 };

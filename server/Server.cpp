@@ -6,7 +6,7 @@
 #include <vector>
 
 Server::Server(asio::io_context& io, RequestHandler& handler)
-    : io(io), handler(handler), acceptor(io), retry(io) {}
+    : handler(handler), acceptor(io), retry(io) {}
 
 bool Server::listen(const asio::ip::tcp::endpoint& at, std::error_code& ec) {
     acceptor.open(at.protocol(), ec);

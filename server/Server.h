@@ -34,7 +34,6 @@ public:
 private:
     void doAccept();
 
-    asio::io_context& io;
     RequestHandler& handler;
     asio::ip::tcp::acceptor acceptor;
     asio::steady_timer retry; // accepting again after the process ran out of descriptors

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <random>
 #include <sys/resource.h>
 
 namespace {
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
     asio::thread_pool database(1); // one thread: database calls run one at a time, in order
     Accounts accounts(io, hashing.get_executor(), database.get_executor(), *store,
                       options.hashCost);
-    Lobby lobby(io, accounts, std::chrono::seconds(options.moveSeconds));
+    Lobby lobby(io, accounts, std::chrono::seconds(options.moveSeconds), std::random_device{}());
     RequestHandler handler(lobby, accounts, options.notice, minuteText(std::time(nullptr)));
     Server server(io, handler);
     if (!server.listen(asio::ip::tcp::endpoint(address, options.listenPort), ec)) {
