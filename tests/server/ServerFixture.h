@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/wait.h>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,16 @@ protected:
     virtual std::vector<std::string> serverOptions() const { return {}; }
 
     void SetUp() override { ASSERT_TRUE(server.start(serverOptions())) << server.log(); }
+
+    // A clean stop also tells that the sanitizers found nothing in the server process.
+    void TearDown() override {
+        if (server.running()) {
+            const int status = server.stop();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << "status " << status << "\n"
+                << server.log();
+        }
+    }
 
     std::unique_ptr<TestClient> client() {
         auto c = std::make_unique<TestClient>(server.port());
