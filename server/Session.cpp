@@ -76,6 +76,9 @@ void Session::doReadBody() {
             self->close("not a request");
             return;
         }
+        if (self->body.capacity() > 4096) {
+            std::vector<uint8_t>().swap(self->body); // an idle connection keeps no large body
+        }
         if (self->open) {
             self->doReadHeader();
         }

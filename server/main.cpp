@@ -91,8 +91,9 @@ int main(int argc, char** argv) {
     asio::signal_set signals(io, SIGINT, SIGTERM);
     signals.async_wait([&](std::error_code, int signal) {
         logLine("stop: signal %d, closing %zu connections", signal, server.connections());
-        server.stop();
+        // Games first: closing the connections must not score the running games as quits.
         lobby.abandonGames();
+        server.stop();
     });
     io.run();
 

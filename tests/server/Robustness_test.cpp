@@ -218,3 +218,22 @@ TEST(ServerCommandLine, BadOptionsAndUnusableDatabasesStopAtOnce) {
     EXPECT_EQ(fileBytes(junk), std::string(4096, 'j')); // left as it was
     std::system(("rm -rf '" + std::string(folder) + "'").c_str());
 }
+
+TEST_F(ServerTest, AShutdownLeavesRunningGamesUnscored) {
+    Pair p = matchedPair("midgame1", "midgame2");
+    ASSERT_TRUE(p.black && p.white);
+    p.black->requestInts(EVENT_CHESS, {7, 7});
+    const int status = server.stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(server.log().find("stopped unfinished by the shutdown"), std::string::npos);
+
+    ASSERT_TRUE(server.start()) << server.log();
+    auto c = client();
+    ASSERT_GT(c->login("midgame1", "midgame1-secret"), 0);
+    for (int32_t id : {p.blackId, p.whiteId}) {
+        const auto info = c->requestInts(EVENT_GETUSERINFO, {id});
+        ASSERT_TRUE(info && info->count() == 6u);
+        EXPECT_EQ(info->intAt(2), 1500);
+        EXPECT_EQ(info->intAt(3) + info->intAt(4) + info->intAt(5), 0);
+    }
+}
