@@ -39,6 +39,9 @@ public:
     void stop();
     bool connected() const { return open; }
 
+    // When this bot's last move went out; its opponent reads it when the push arrives.
+    std::chrono::steady_clock::time_point moveSentAt;
+
 private:
     void fail(const std::string& why);
     void request(int32_t code, const std::vector<int32_t>& ints,
@@ -75,7 +78,4 @@ private:
     int8_t board[225] = {};
     int pendingX = -1;
     int pendingY = -1;
-
-public:
-    std::chrono::steady_clock::time_point moveSentAt;
 };
