@@ -1,0 +1,287 @@
+#include "AccountStore.h"
+
+#include "Log.h"
+
+#include <cmath>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+// Moves are kept as "x,y" pairs separated by blanks, readable with the sqlite3 shell.
+constexpr const char* kSchema[] = {
+    "CREATE TABLE users ("
+    " id INTEGER PRIMARY KEY,"
+    " name TEXT NOT NULL UNIQUE,"
+    " secret TEXT NOT NULL,"
+    " score INTEGER NOT NULL DEFAULT 1500,"
+    " wins INTEGER NOT NULL DEFAULT 0,"
+    " losses INTEGER NOT NULL DEFAULT 0,"
+    " draws INTEGER NOT NULL DEFAULT 0,"
+    " created TEXT NOT NULL)",
+    "CREATE TABLE games ("
+    " id INTEGER PRIMARY KEY,"
+    " black INTEGER NOT NULL REFERENCES users(id),"
+    " white INTEGER NOT NULL REFERENCES users(id),"
+    " outcome INTEGER NOT NULL CHECK (outcome IN (0, 1, 2)),"
+    " reason TEXT NOT NULL CHECK (reason IN ('five', 'full', 'time', 'quit')),"
+    " moves TEXT NOT NULL,"
+    " started TEXT NOT NULL,"
+    " ended TEXT NOT NULL)",
+    "CREATE INDEX games_black ON games(black)",
+    "CREATE INDEX games_white ON games(white)",
+};
+
+std::string utcText(std::time_t when) {
+    std::tm utc{};
+    gmtime_r(&when, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%SZ", &utc);
+    return text;
+}
+
+std::string movesText(const std::vector<GameMove>& moves) {
+    std::string text;
+    for (const GameMove& m : moves) {
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += std::to_string(m.x) + ',' + std::to_string(m.y);
+    }
+    return text;
+}
+
+// Resets a statement however the caller leaves the scope.
+struct Use {
+    explicit Use(sqlite3_stmt* s) : s(s) {}
+    ~Use() {
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+    }
+    sqlite3_stmt* s;
+};
+
+std::string columnText(sqlite3_stmt* s, int column) {
+    const unsigned char* text = sqlite3_column_text(s, column);
+    return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+}
+
+void bindText(sqlite3_stmt* s, int index, const std::string& text) {
+    sqlite3_bind_text(s, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+// The new ratings of a and b after a game in which a scored `scoreA` (1, 0.5 or 0).
+std::pair<int, int> eloUpdate(int a, int b, double scoreA) {
+    constexpr double k = 32.0;
+    const double expectedA = 1.0 / (1.0 + std::pow(10.0, (b - a) / 400.0));
+    const double delta = k * (scoreA - expectedA);
+    return {int(std::lround(a + delta)), int(std::lround(b - delta))};
+}
+
+} // namespace
+
+const char* gameEndName(GameEnd reason) {
+    switch (reason) {
+    case GameEnd::Five:
+        return "five";
+    case GameEnd::Full:
+        return "full";
+    case GameEnd::Time:
+        return "time";
+    case GameEnd::Quit:
+        return "quit";
+    }
+    return "quit";
+}
+
+std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::string& error) {
+    sqlite3* db = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        error = "cannot open database " + path + ": " + sqlite3_errstr(rc);
+        sqlite3_close(db);
+        return nullptr;
+    }
+    std::unique_ptr<AccountStore> store(new AccountStore(db));
+    if (!store->prepareAll(error)) {
+        error = "cannot use database " + path + ": " + error;
+        return nullptr;
+    }
+    return store;
+}
+
+AccountStore::~AccountStore() {
+    for (sqlite3_stmt* s : {insertUser, selectSecret, selectInfo, updateScore, insertGame}) {
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+}
+
+bool AccountStore::exec(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) {
+        return false;
+    }
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    }
+    sqlite3_finalize(s);
+    return rc == SQLITE_DONE;
+}
+
+bool AccountStore::prepareAll(std::string& error) {
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &s, nullptr) != SQLITE_OK ||
+        sqlite3_step(s) != SQLITE_ROW ||
+        (columnText(s, 0) != "wal" && columnText(s, 0) != "memory")) {
+        error = sqlite3_errmsg(db);
+        sqlite3_finalize(s);
+        return false;
+    }
+    sqlite3_finalize(s);
+    // WAL with synchronous NORMAL: a commit survives the process being killed; only a power loss
+    // may take back the last transactions, never leaving the file inconsistent.
+    if (!exec("PRAGMA synchronous=NORMAL") || !exec("PRAGMA foreign_keys=ON") ||
+        !exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)")) {
+        error = sqlite3_errmsg(db);
+        return false;
+    }
+    int version = 0;
+    sqlite3_prepare_v2(db, "SELECT MAX(version) FROM schema_version", -1, &s, nullptr);
+    if (sqlite3_step(s) == SQLITE_ROW) {
+        version = sqlite3_column_int(s, 0);
+    }
+    sqlite3_finalize(s);
+    if (version > kSchemaVersion) {
+        error = "schema version " + std::to_string(version) + " is newer than this server's (" +
+                std::to_string(kSchemaVersion) + ")";
+        return false;
+    }
+    if (version == 0) {
+        bool ok = exec("BEGIN IMMEDIATE");
+        for (const char* sql : kSchema) {
+            ok = ok && exec(sql);
+        }
+        ok = ok && exec("INSERT INTO schema_version (version) VALUES (1)") && exec("COMMIT");
+        if (!ok) {
+            error = sqlite3_errmsg(db);
+            exec("ROLLBACK");
+            return false;
+        }
+    }
+    const std::pair<sqlite3_stmt**, const char*> statements[] = {
+        {&insertUser, "INSERT INTO users (name, secret, created) VALUES (?, ?, ?)"},
+        {&selectSecret, "SELECT id, secret FROM users WHERE name = ?"},
+        {&selectInfo, "SELECT name, score, wins, losses, draws FROM users WHERE id = ?"},
+        {&updateScore, "UPDATE users SET score = ?, wins = wins + ?, losses = losses + ?,"
+                       " draws = draws + ? WHERE id = ?"},
+        {&insertGame, "INSERT INTO games (black, white, outcome, reason, moves, started, ended)"
+                      " VALUES (?, ?, ?, ?, ?, ?, ?)"},
+    };
+    for (const auto& [slot, sql] : statements) {
+        if (sqlite3_prepare_v2(db, sql, -1, slot, nullptr) != SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            return false;
+        }
+    }
+    return true;
+}
+
+AccountStore::AddResult AccountStore::addUser(const std::string& name, const std::string& secret,
+                                              int32_t& id) {
+    Use use(insertUser);
+    bindText(insertUser, 1, name);
+    bindText(insertUser, 2, secret);
+    bindText(insertUser, 3, utcText(std::time(nullptr)));
+    const int rc = sqlite3_step(insertUser);
+    if (rc == SQLITE_DONE) {
+        id = int32_t(sqlite3_last_insert_rowid(db));
+        return AddResult::Added;
+    }
+    if (sqlite3_extended_errcode(db) == SQLITE_CONSTRAINT_UNIQUE) {
+        return AddResult::Taken;
+    }
+    logLine("error: adding user: %s", sqlite3_errmsg(db));
+    return AddResult::Failed;
+}
+
+std::optional<StoredUser> AccountStore::findUser(const std::string& name) {
+    Use use(selectSecret);
+    bindText(selectSecret, 1, name);
+    if (sqlite3_step(selectSecret) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    StoredUser user;
+    user.id = sqlite3_column_int(selectSecret, 0);
+    user.secret = columnText(selectSecret, 1);
+    return user;
+}
+
+std::optional<UserInfo> AccountStore::userInfo(int32_t id) {
+    Use use(selectInfo);
+    sqlite3_bind_int(selectInfo, 1, id);
+    if (sqlite3_step(selectInfo) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    UserInfo info;
+    info.id = id;
+    info.name = columnText(selectInfo, 0);
+    info.score = sqlite3_column_int(selectInfo, 1);
+    info.wins = sqlite3_column_int(selectInfo, 2);
+    info.losses = sqlite3_column_int(selectInfo, 3);
+    info.draws = sqlite3_column_int(selectInfo, 4);
+    return info;
+}
+
+bool AccountStore::applyScores(const GameRecord& r) {
+    const std::optional<UserInfo> black = userInfo(r.blackId);
+    const std::optional<UserInfo> white = userInfo(r.whiteId);
+    if (!black || !white) {
+        return false;
+    }
+    const double blackScore = r.outcome == 0 ? 1.0 : r.outcome == 1 ? 0.0 : 0.5;
+    const auto [blackRating, whiteRating] = eloUpdate(black->score, white->score, blackScore);
+    const int win[2] = {r.outcome == 0, r.outcome == 1};
+    const int draw = r.outcome == 2;
+    const std::pair<int32_t, int> rows[2] = {{r.blackId, blackRating}, {r.whiteId, whiteRating}};
+    for (int side = 0; side < 2; ++side) {
+        Use use(updateScore);
+        sqlite3_bind_int(updateScore, 1, rows[side].second);
+        sqlite3_bind_int(updateScore, 2, win[side]);
+        sqlite3_bind_int(updateScore, 3, win[1 - side]);
+        sqlite3_bind_int(updateScore, 4, draw);
+        sqlite3_bind_int(updateScore, 5, rows[side].first);
+        if (sqlite3_step(updateScore) != SQLITE_DONE) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AccountStore::recordGame(const GameRecord& r) {
+    if (!exec("BEGIN IMMEDIATE")) {
+        logLine("error: recording a game: %s", sqlite3_errmsg(db));
+        return false;
+    }
+    bool ok = applyScores(r);
+    if (ok) {
+        Use use(insertGame);
+        sqlite3_bind_int(insertGame, 1, r.blackId);
+        sqlite3_bind_int(insertGame, 2, r.whiteId);
+        sqlite3_bind_int(insertGame, 3, r.outcome);
+        bindText(insertGame, 4, gameEndName(r.reason));
+        bindText(insertGame, 5, movesText(r.moves));
+        bindText(insertGame, 6, utcText(r.startedAt));
+        bindText(insertGame, 7, utcText(r.endedAt));
+        ok = sqlite3_step(insertGame) == SQLITE_DONE;
+    }
+    if (ok && exec("COMMIT")) {
+        return true;
+    }
+    logLine("error: recording a game: %s", sqlite3_errmsg(db));
+    exec("ROLLBACK");
+    return false;
+}

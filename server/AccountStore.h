@@ -1,0 +1,62 @@
+#pragma once
+// Accounts, scores and finished games in one SQLite database (WAL mode, versioned schema,
+// prepared statements only). Not thread-safe: the server runs every call on one strand of the
+// worker pool, so calls are serial and in the order they were posted.
+
+#include "GameRecord.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+struct UserInfo {
+    int32_t id = 0;
+    std::string name;
+    int32_t score = 0;
+    int32_t wins = 0;
+    int32_t losses = 0;
+    int32_t draws = 0;
+};
+
+struct StoredUser {
+    int32_t id = 0;
+    std::string secret;
+};
+
+constexpr int32_t kStartingScore = 1500;
+
+class AccountStore {
+public:
+    // Opens or creates the database; null with `error` set when it cannot be used.
+    static std::unique_ptr<AccountStore> open(const std::string& path, std::string& error);
+    ~AccountStore();
+    AccountStore(const AccountStore&) = delete;
+    AccountStore& operator=(const AccountStore&) = delete;
+
+    enum class AddResult { Added, Taken, Failed };
+    AddResult addUser(const std::string& name, const std::string& secret, int32_t& id);
+
+    // Nothing for an unknown name or a database error.
+    std::optional<StoredUser> findUser(const std::string& name);
+    std::optional<UserInfo> userInfo(int32_t id);
+
+    // The game row and both players' new scores and tallies, in one transaction.
+    bool recordGame(const GameRecord& record);
+
+private:
+    explicit AccountStore(sqlite3* db) : db(db) {}
+    bool prepareAll(std::string& error);
+    bool exec(const char* sql);
+    bool applyScores(const GameRecord& record);
+
+    sqlite3* db;
+    sqlite3_stmt* insertUser = nullptr;
+    sqlite3_stmt* selectSecret = nullptr;
+    sqlite3_stmt* selectInfo = nullptr;
+    sqlite3_stmt* updateScore = nullptr;
+    sqlite3_stmt* insertGame = nullptr;
+};

@@ -1,0 +1,50 @@
+#include "Game.h"
+
+#include "Peer.h"
+
+Game::Game(asio::io_context& io, uint64_t id, Peer& black, Peer& white,
+           std::chrono::seconds moveTime, TimeoutHandler onTimeout)
+    : gameId(id), black(&black), white(&white), moveTime(moveTime), clock(io),
+      onTimeout(std::move(onTimeout)) {
+    rec.blackId = black.state.userId;
+    rec.whiteId = white.state.userId;
+    rec.startedAt = std::time(nullptr);
+    rec.moves.reserve(32);
+}
+
+Game::Play Game::play(const Peer& mover, int32_t x, int32_t y) {
+    if (&mover != &seat(turn) || !onBoard(x, y) || board[cellIndex(x, y)] != kEmpty) {
+        return Play::Refused;
+    }
+    board[cellIndex(x, y)] = turn;
+    rec.moves.push_back({int8_t(x), int8_t(y)});
+    if (checkFive(board, x, y, turn)) {
+        return Play::Five;
+    }
+    if (isBoardFull(board)) {
+        return Play::Full;
+    }
+    turn = ::opponentOf(turn);
+    startClock();
+    return Play::Continues;
+}
+
+void Game::startClock() {
+    clock.expires_after(moveTime);
+    // The handler may outlive the game (a cancelled wait still runs), and a wait cancelled by a
+    // newer move may already be queued: the game and the move count tell a stale one apart.
+    std::weak_ptr<Game> self = weak_from_this();
+    const size_t ply = rec.moves.size();
+    clock.async_wait([self, ply](const std::error_code& ec) {
+        std::shared_ptr<Game> game = self.lock();
+        if (ec || !game || game->rec.moves.size() != ply || game->stopped) {
+            return;
+        }
+        game->onTimeout(*game);
+    });
+}
+
+void Game::stopClock() {
+    stopped = true;
+    clock.cancel();
+}

@@ -1,0 +1,202 @@
+#include "RequestHandler.h"
+
+#include "AccountRules.h"
+#include "Accounts.h"
+#include "EventCodes.h"
+#include "Lobby.h"
+#include "Log.h"
+#include "Packet.h"
+#include "Peer.h"
+
+RequestHandler::RequestHandler(Lobby& lobby, Accounts& accounts, std::string notice,
+                               std::string noticeDate)
+    : lobby(lobby), accounts(accounts), noticeText(std::move(notice)),
+      noticeDate(std::move(noticeDate)) {}
+
+void RequestHandler::opened(Peer& peer) {
+    peer.state.connection = nextConnection++;
+    peers[peer.state.connection] = &peer;
+}
+
+void RequestHandler::closed(Peer& peer) {
+    lobby.closed(peer);
+    peers.erase(peer.state.connection);
+}
+
+Peer* RequestHandler::find(uint64_t connection) const {
+    auto found = peers.find(connection);
+    return found == peers.end() ? nullptr : found->second;
+}
+
+void RequestHandler::answer(Peer& peer, int32_t code, uint32_t seq,
+                            std::initializer_list<int32_t> values) {
+    CLDataBuffer fields;
+    for (int32_t v : values) {
+        fields.addInt(v);
+    }
+    peer.send(buildResponsePacket(code, seq, &fields));
+}
+
+bool RequestHandler::handle(Peer& peer, const uint8_t* body, size_t length) {
+    if (length < kRequestHeaderSize || readWord(body + 4) != kRequestWord) {
+        return false;
+    }
+    const uint32_t seq = readWord(body);
+    const int32_t code = int32_t(readWord(body + 8));
+    ParsedRequest request;
+    if (!parseRequestBody(body, length, request)) {
+        // A malformed body still gets its answer, in the refusal form.
+        answer(peer, code, seq,
+               code == EVENT_CHESS ? std::initializer_list<int32_t>{0, 0, 0}
+                                   : std::initializer_list<int32_t>{0});
+        return true;
+    }
+    const CLDataBuffer& fields = request.fields;
+    switch (code) {
+    case EVENT_LOGIN:
+        login(peer, seq, fields);
+        break;
+    case EVENT_REG:
+        registerUser(peer, seq, fields);
+        break;
+    case EVENT_LOGOUT:
+        answer(peer, code, seq, {lobby.logout(peer) ? 1 : 0});
+        break;
+    case EVENT_GETNOTICE:
+        notice(peer, seq);
+        break;
+    case EVENT_JOINMATCH:
+        answer(peer, code, seq, {lobby.join(peer) ? 1 : 0});
+        break;
+    case EVENT_CANCELMATCH:
+        answer(peer, code, seq, {lobby.cancel(peer) ? 1 : 0});
+        break;
+    case EVENT_CHESS:
+        move(peer, seq, fields);
+        break;
+    case EVENT_QUITCHESS:
+        // Answered also after the game's end: the client frees its request only on an answer.
+        lobby.quit(peer);
+        answer(peer, code, seq, {peer.state.userId >= 0 ? 1 : 0});
+        break;
+    case EVENT_GETUSERINFO:
+        userInfo(peer, seq, fields);
+        break;
+    default: // no request of ours, pushes included: refused, but answered
+        answer(peer, code, seq, {0});
+        break;
+    }
+    return true;
+}
+
+void RequestHandler::login(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
+    const std::optional<std::string> name = fields.stringAt(0);
+    const std::optional<std::string> digest = fields.stringAt(1);
+    const auto now = LoginThrottle::Clock::now();
+    if (!name || !digest || peer.state.pendingLogins >= kMaxPendingLogins ||
+        !throttle.allowed(*name, peer.address(), now)) {
+        answer(peer, EVENT_LOGIN, seq, {0});
+        return;
+    }
+    if (!validUserName(*name) || !validDigest(*digest)) {
+        throttle.failed(*name, peer.address(), now);
+        answer(peer, EVENT_LOGIN, seq, {0});
+        return;
+    }
+    ++peer.state.pendingLogins;
+    const uint64_t connection = peer.state.connection;
+    accounts.login(
+        *name, *digest, [this, connection, seq, name = *name](std::optional<int32_t> id) {
+            Peer* p = find(connection);
+            if (p == nullptr) {
+                return;
+            }
+            --p->state.pendingLogins;
+            if (!id) {
+                throttle.failed(name, p->address(), LoginThrottle::Clock::now());
+                logLine("login failed for %s from %s", name.c_str(), p->address().c_str());
+                answer(*p, EVENT_LOGIN, seq, {0});
+                return;
+            }
+            throttle.succeeded(name);
+            lobby.login(*p, *id, name);
+            answer(*p, EVENT_LOGIN, seq, {1, *id});
+        });
+}
+
+void RequestHandler::registerUser(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
+    const std::optional<std::string> name = fields.stringAt(0);
+    const std::optional<std::string> digest = fields.stringAt(1);
+    if (!name || !digest || !validUserName(*name) || !validDigest(*digest) ||
+        peer.state.pendingLogins >= kMaxPendingLogins) {
+        answer(peer, EVENT_REG, seq, {0});
+        return;
+    }
+    ++peer.state.pendingLogins;
+    const uint64_t connection = peer.state.connection;
+    accounts.registerUser(*name, *digest,
+                          [this, connection, seq, name = *name](std::optional<int32_t> id) {
+                              if (id) {
+                                  logLine("registered %s (id %d)", name.c_str(), *id);
+                              }
+                              Peer* p = find(connection);
+                              if (p != nullptr) {
+                                  --p->state.pendingLogins;
+                                  answer(*p, EVENT_REG, seq, {id ? 1 : 0});
+                              }
+                          });
+}
+
+void RequestHandler::userInfo(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
+    const std::optional<int32_t> id = fields.intAt(0);
+    if (peer.state.userId < 0 || !id) {
+        answer(peer, EVENT_GETUSERINFO, seq, {0});
+        return;
+    }
+    const uint64_t connection = peer.state.connection;
+    accounts.userInfo(*id, [this, connection, seq](std::optional<UserInfo> info) {
+        Peer* p = find(connection);
+        if (p == nullptr) {
+            return;
+        }
+        if (!info) {
+            answer(*p, EVENT_GETUSERINFO, seq, {0});
+            return;
+        }
+        CLDataBuffer out;
+        out.addInt(info->id);
+        out.addString(info->name.c_str());
+        out.addInt(info->score);
+        out.addInt(info->wins);
+        out.addInt(info->losses);
+        out.addInt(info->draws);
+        p->send(buildResponsePacket(EVENT_GETUSERINFO, seq, &out));
+    });
+}
+
+void RequestHandler::notice(Peer& peer, uint32_t seq) {
+    if (noticeText.empty()) {
+        answer(peer, EVENT_GETNOTICE, seq, {0});
+        return;
+    }
+    CLDataBuffer out;
+    out.addInt(1);
+    out.addString(noticeText.c_str());
+    out.addString(noticeDate.c_str());
+    peer.send(buildResponsePacket(EVENT_GETNOTICE, seq, &out));
+}
+
+void RequestHandler::move(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
+    const std::optional<int32_t> x = fields.intAt(0);
+    const std::optional<int32_t> y = fields.intAt(1);
+    if (!x || !y) {
+        answer(peer, EVENT_CHESS, seq, {0, 0, 0});
+        return;
+    }
+    const Lobby::MoveAnswer result = lobby.move(peer, *x, *y);
+    if (!result.accepted) {
+        answer(peer, EVENT_CHESS, seq, {0, 0, 0});
+        return;
+    }
+    answer(peer, EVENT_CHESS, seq, {1, result.over ? 1 : 0, result.outcome});
+}

@@ -1,0 +1,101 @@
+#include "ServerOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool parseInteger(const char* text, long low, long high, long& out) {
+    if (*text == '\0') {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < low || value > high) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+// "HOST:PORT", with "[v6]:PORT" for IPv6 addresses.
+bool parseListen(const std::string& text, ServerOptions& out) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return false;
+    }
+    std::string host = text.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    long port = 0;
+    if (host.empty() || !parseInteger(text.c_str() + colon + 1, 0, 65535, port)) {
+        return false;
+    }
+    out.listenHost = host;
+    out.listenPort = static_cast<unsigned short>(port);
+    return true;
+}
+
+} // namespace
+
+const char* serverUsage() {
+    return "usage: koralith-server [options]\n"
+           "  --listen ADDR:PORT   address to accept players on (default 127.0.0.1:8886;\n"
+           "                       port 0 picks a free port, printed at start)\n"
+           "  --db PATH            SQLite database of accounts and games (default koralith.db)\n"
+           "  --notice TEXT        one line shown in the players' main menu\n"
+           "  --move-seconds N     time for each move, 1 to 86400 (default 60)\n"
+           "  --hash-cost COST     password hashing: interactive (default) or min\n"
+           "                       (min is for tests and load runs only)\n"
+           "  --help               this text\n";
+}
+
+bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            out.help = true;
+            continue;
+        }
+        if (option != "--listen" && option != "--db" && option != "--notice" &&
+            option != "--move-seconds" && option != "--hash-cost") {
+            error = "unknown option " + option;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = option + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        long number = 0;
+        if (option == "--listen") {
+            if (!parseListen(value, out)) {
+                error = "--listen needs ADDR:PORT, not \"" + value + "\"";
+                return false;
+            }
+        } else if (option == "--db") {
+            if (value.empty()) {
+                error = "--db needs a path";
+                return false;
+            }
+            out.databasePath = value;
+        } else if (option == "--notice") {
+            out.notice = value;
+        } else if (option == "--move-seconds") {
+            if (!parseInteger(value.c_str(), 1, 86400, number)) {
+                error = "--move-seconds needs a whole number from 1 to 86400";
+                return false;
+            }
+            out.moveSeconds = static_cast<int>(number);
+        } else if (value == "interactive" || value == "min") {
+            out.hashCost = value == "min" ? HashCost::Minimum : HashCost::Interactive;
+        } else {
+            error = "--hash-cost needs interactive or min";
+            return false;
+        }
+    }
+    return true;
+}

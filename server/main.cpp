@@ -1,0 +1,107 @@
+// koralith-server: see Server.h for the shape, `koralith-server --help` for the options.
+
+#include "AccountStore.h"
+#include "Accounts.h"
+#include "Lobby.h"
+#include "Log.h"
+#include "PasswordHash.h"
+#include "RequestHandler.h"
+#include "Server.h"
+#include "ServerOptions.h"
+
+#include <asio/executor_work_guard.hpp>
+#include <asio/signal_set.hpp>
+#include <asio/thread_pool.hpp>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <sys/resource.h>
+
+namespace {
+
+std::string minuteText(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
+}
+
+// Every connection is a descriptor: take all the process may have.
+void raiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ServerOptions options;
+    std::string error;
+    if (!parseServerOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "koralith-server: %s\n%s", error.c_str(), serverUsage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(serverUsage(), stdout);
+        return 0;
+    }
+    std::error_code ec;
+    const asio::ip::address address = asio::ip::make_address(options.listenHost, ec);
+    if (ec) {
+        std::fprintf(stderr, "koralith-server: --listen needs a numeric address, not \"%s\"\n",
+                     options.listenHost.c_str());
+        return 2;
+    }
+    if (!startPasswordHashing()) {
+        std::fprintf(stderr, "koralith-server: libsodium cannot start\n");
+        return 1;
+    }
+    std::unique_ptr<AccountStore> store = AccountStore::open(options.databasePath, error);
+    if (!store) {
+        std::fprintf(stderr, "koralith-server: %s\n", error.c_str());
+        return 1;
+    }
+    raiseDescriptorLimit();
+    std::signal(SIGPIPE, SIG_IGN);
+
+    asio::io_context io(1);
+    asio::thread_pool hashing(2);
+    asio::thread_pool database(1); // one thread: database calls run one at a time, in order
+    Accounts accounts(io, hashing.get_executor(), database.get_executor(), *store,
+                      options.hashCost);
+    Lobby lobby(io, accounts, std::chrono::seconds(options.moveSeconds), std::random_device{}());
+    RequestHandler handler(lobby, accounts, options.notice, minuteText(std::time(nullptr)));
+    Server server(io, handler);
+    if (!server.listen(asio::ip::tcp::endpoint(address, options.listenPort), ec)) {
+        std::fprintf(stderr, "koralith-server: cannot listen on %s:%u: %s\n",
+                     options.listenHost.c_str(), unsigned(options.listenPort),
+                     ec.message().c_str());
+        return 1;
+    }
+    const asio::ip::tcp::endpoint bound = server.localEndpoint();
+    logLine("start: listening on %s:%u, database %s, %d s per move",
+            bound.address().to_string().c_str(), unsigned(bound.port()),
+            options.databasePath.c_str(), options.moveSeconds);
+
+    asio::signal_set signals(io, SIGINT, SIGTERM);
+    signals.async_wait([&](std::error_code, int signal) {
+        logLine("stop: signal %d, closing %zu connections", signal, server.connections());
+        // Games first: closing the connections must not score the running games as quits.
+        lobby.abandonGames();
+        server.stop();
+    });
+    io.run();
+
+    // What was answered as done reaches the database before the process ends.
+    hashing.join();
+    database.join();
+    io.restart();
+    io.poll();
+    logLine("stop: done");
+    return 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// A real koralith-server process for a test: its own temporary folder and database, an
+// ephemeral port on 127.0.0.1 read from its start line, its standard error in a file the test
+// can read. The destructor stops it (SIGTERM, then SIGKILL when it does not end in time).
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class ServerProcess {
+public:
+    // A fresh temporary folder; `start` may be called again on it (a restart on the same data).
+    ServerProcess();
+    ~ServerProcess();
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    // Starts the server with the database in the folder and the low test hash cost, plus `extra`
+    // options. False when it did not report its port within 10 s.
+    bool start(const std::vector<std::string>& extra = {});
+    // SIGTERM and wait (10 s at most, then SIGKILL). The exit status as waitpid gives it.
+    int stop();
+    bool running() const { return pid > 0; }
+
+    unsigned short port() const { return listenPort; }
+    std::string databasePath() const { return folder + "/koralith.db"; }
+    std::string log() const;
+
+    // Runs the server binary with exactly `args` until it exits (10 s at most); its exit code,
+    // or -1, with its standard error in `output`.
+    static int runToExit(const std::vector<std::string>& args, std::string& output);
+
+private:
+    std::string folder;
+    std::string logPath;
+    pid_t pid = -1;
+    unsigned short listenPort = 0;
+};
