@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# make bench: every benchmark program the build has, one after the other.
+# make bench: every benchmark program the build has, then the server load tool (5,000 bots for
+# 30 s on loopback, beside a bare TCP echo measured in the same run).
 set -euo pipefail
 build=${1:-build}
 for b in "$build"/bin/koralith-bench-*; do
@@ -7,3 +8,7 @@ for b in "$build"/bin/koralith-bench-*; do
     echo "== $(basename "$b")"
     "$b"
 done
+if [ -x "$build/bin/koralith-load" ]; then
+    echo "== koralith-load"
+    bash bench/load/run-load.sh "$build" --bots "${LOAD_BOTS:-5000}" --seconds "${LOAD_SECONDS:-30}"
+fi
