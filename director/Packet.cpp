@@ -89,32 +89,25 @@ std::vector<uint8_t> buildResponsePacket(int32_t code, uint32_t seq, const CLDat
     return packet;
 }
 
-ParsedResponse parseResponseBody(const uint8_t* body, size_t n) {
-    ParsedResponse out;
-    if (body == nullptr || n < kResponseHeaderSize) {
-        return out;
-    }
-    out.code = int32_t(readWord(body));
-    out.seq = readWord(body + 4);
-    if (n == kResponseHeaderSize) {
-        return out;
-    }
-    out.fields = std::make_unique<CLDataBuffer>();
-    CLDataBuffer& fields = *out.fields;
-    size_t p = kResponseHeaderSize;
+namespace {
+
+// Reads fields from body[p, n) into `out`. The client's reading is lenient: a cut field is
+// dropped, an unknown type byte skipped, and the answer is always true. The strict reading
+// refuses anything that is not well formed with false.
+bool parseFields(const uint8_t* body, size_t p, size_t n, CLDataBuffer& out, bool strict) {
     while (p < n) {
         const uint8_t type = body[p++];
         const size_t left = n - p;
         switch (type) {
         case FIELD_INT:
-            if (left >= 4) {
-                fields.addInt(int32_t(readWord(body + p)));
-            }
-            p += 4;
-            break;
         case FIELD_FLOAT:
-            if (left >= 4) {
-                fields.addFloat(floatFromBits(readWord(body + p)));
+            if (left < 4) {
+                return !strict; // dropped; nothing follows it
+            }
+            if (type == FIELD_INT) {
+                out.addInt(int32_t(readWord(body + p)));
+            } else {
+                out.addFloat(floatFromBits(readWord(body + p)));
             }
             p += 4;
             break;
@@ -123,27 +116,49 @@ ParsedResponse parseResponseBody(const uint8_t* body, size_t n) {
         case FIELD_STRING: {
             const void* nul = std::memchr(body + p, 0, left);
             if (nul == nullptr) {
-                return out; // a string without its NUL ends the fields
+                return !strict; // a string without its NUL ends the fields
             }
-            fields.addString(reinterpret_cast<const char*>(body + p));
+            out.addString(reinterpret_cast<const char*>(body + p));
             p = static_cast<const uint8_t*>(nul) - body + 1;
             break;
         }
         case FIELD_BYTES: {
             if (left < 4) {
+                if (strict) {
+                    return false;
+                }
                 break; // the next byte is read as a type byte
             }
             const uint32_t size = readWord(body + p);
             if (size > left - 4) {
-                return out;
+                return !strict;
             }
-            fields.addBytes(body + p + 4, size);
+            out.addBytes(body + p + 4, size);
             p += 4 + size;
             break;
         }
-        default: // an unknown type byte is skipped alone
+        default: // an unknown type byte: skipped alone, or refused
+            if (strict) {
+                return false;
+            }
             break;
         }
+    }
+    return true;
+}
+
+} // namespace
+
+ParsedResponse parseResponseBody(const uint8_t* body, size_t n) {
+    ParsedResponse out;
+    if (body == nullptr || n < kResponseHeaderSize) {
+        return out;
+    }
+    out.code = int32_t(readWord(body));
+    out.seq = readWord(body + 4);
+    if (n > kResponseHeaderSize) {
+        out.fields = std::make_unique<CLDataBuffer>();
+        parseFields(body, kResponseHeaderSize, n, *out.fields, false);
     }
     return out;
 }
@@ -155,49 +170,5 @@ bool parseRequestBody(const uint8_t* body, size_t n, ParsedRequest& out) {
     out.seq = readWord(body);
     out.code = int32_t(readWord(body + 8));
     out.fields.clear();
-    size_t p = kRequestHeaderSize;
-    while (p < n) {
-        const uint8_t type = body[p++];
-        const size_t left = n - p;
-        switch (type) {
-        case FIELD_INT:
-        case FIELD_FLOAT:
-            if (left < 4) {
-                return false;
-            }
-            if (type == FIELD_INT) {
-                out.fields.addInt(int32_t(readWord(body + p)));
-            } else {
-                out.fields.addFloat(floatFromBits(readWord(body + p)));
-            }
-            p += 4;
-            break;
-        case FIELD_EMPTY:
-            break;
-        case FIELD_STRING: {
-            const void* nul = std::memchr(body + p, 0, left);
-            if (nul == nullptr) {
-                return false;
-            }
-            out.fields.addString(reinterpret_cast<const char*>(body + p));
-            p = static_cast<const uint8_t*>(nul) - body + 1;
-            break;
-        }
-        case FIELD_BYTES: {
-            if (left < 4) {
-                return false;
-            }
-            const uint32_t size = readWord(body + p);
-            if (size > left - 4) {
-                return false;
-            }
-            out.fields.addBytes(body + p + 4, size);
-            p += 4 + size;
-            break;
-        }
-        default:
-            return false;
-        }
-    }
-    return true;
+    return parseFields(body, kRequestHeaderSize, n, out.fields, true);
 }
