@@ -3,6 +3,7 @@
 #include "2d/Node.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <new>
 
@@ -73,7 +74,7 @@ void FadeTo::startWithTarget(Node* target) {
 
 void FadeTo::update(float progress) {
     if (_target) {
-        _target->setOpacity(static_cast<uint8_t>(_from + (_to - _from) * progress));
+        _target->setOpacity(static_cast<uint8_t>(std::lround(_from + (_to - _from) * progress)));
     }
 }
 
@@ -138,7 +139,10 @@ void Sequence::step(float dt) {
             break;
         }
         auto* interval = dynamic_cast<ActionInterval*>(a);
-        remaining = interval ? std::max(0.0, interval->getOvershoot()) : 0.0;
+        remaining = interval ? interval->getOvershoot() : 0.0;
+        if (remaining < kSlack) {
+            remaining = 0; // rounding of the summed steps, not time
+        }
         a->stop();
         ++_current;
         _currentStarted = false;
@@ -176,7 +180,8 @@ void RepeatForever::stop() {
 void RepeatForever::step(float dt) {
     _inner->step(dt);
     if (_inner->isDone() && _inner->getDuration() > 0) {
-        const double overshoot = std::max(0.0, _inner->getOvershoot());
+        double overshoot = _inner->getOvershoot();
+        overshoot = overshoot < kSlack ? 0 : overshoot;
         _inner->startWithTarget(_target);
         if (overshoot > 0) {
             _inner->step(static_cast<float>(overshoot));
