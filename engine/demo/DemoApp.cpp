@@ -92,7 +92,7 @@ public:
         addChild(field);
         auto* exit = ui::Button::create("button.png", "", "", ui::Widget::TextureResType::LOCAL);
         exit->setPosition(Vec2(size.width - 120, 120));
-        exit->addTouchEventListener(this, toucheventselector(DemoLayer::onExit));
+        exit->addTouchEventListener(this, toucheventselector(DemoLayer::onExitButton));
         addChild(exit);
         auto* label = ui::Text::create("exit", "Arial", 30);
         label->setPosition(exit->getPosition());
@@ -100,12 +100,11 @@ public:
         return true;
     }
 
-    void onExit(Ref*, ui::TouchEventType type) {
+    void onExitButton(Ref*, ui::TouchEventType type) {
         if (type == ui::TOUCH_EVENT_ENDED) {
             Director::getInstance()->end();
         }
     }
-    using LayerColor::onExit;
 };
 
 class DemoApp : public Application {

@@ -10,7 +10,7 @@ namespace ui {
 Button* Button::create(const std::string& normalImage, const std::string&, const std::string&,
                        TextureResType) {
     auto* button = new (std::nothrow) Button();
-    if (button && button->init(normalImage)) {
+    if (button && button->initWithNormalImage(normalImage)) {
         button->autorelease();
         return button;
     }
@@ -24,7 +24,7 @@ Button::~Button() {
     }
 }
 
-bool Button::init(const std::string& normalImage) {
+bool Button::initWithNormalImage(const std::string& normalImage) {
     if (!Node::init()) {
         return false;
     }

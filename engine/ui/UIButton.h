@@ -24,7 +24,7 @@ public:
 
 protected:
     Button() = default;
-    bool init(const std::string& normalImage);
+    bool initWithNormalImage(const std::string& normalImage);
 
 private:
     Texture2D* _normal = nullptr;

@@ -14,7 +14,7 @@ Text* Text::create() {
 
 Text* Text::create(const std::string& text, const std::string& fontName, float fontSize) {
     auto* label = new (std::nothrow) Text();
-    if (label && label->init(text, fontName, fontSize)) {
+    if (label && label->initWithText(text, fontName, fontSize)) {
         label->autorelease();
         return label;
     }
@@ -28,7 +28,7 @@ Text::~Text() {
     }
 }
 
-bool Text::init(const std::string& text, const std::string& fontName, float fontSize) {
+bool Text::initWithText(const std::string& text, const std::string& fontName, float fontSize) {
     if (!Node::init()) {
         return false;
     }

@@ -32,7 +32,7 @@ public:
 
 protected:
     Text() = default;
-    bool init(const std::string& text, const std::string& fontName, float fontSize);
+    bool initWithText(const std::string& text, const std::string& fontName, float fontSize);
     void relayout();
 
 private:

@@ -23,7 +23,7 @@ TextField* TextField::create() {
 TextField* TextField::create(const std::string& placeholder, const std::string& fontName,
                              int fontSize) {
     auto* field = new (std::nothrow) TextField();
-    if (field && field->init(placeholder, fontName, fontSize)) {
+    if (field && field->initWithPlaceHolder(placeholder, fontName, fontSize)) {
         field->autorelease();
         return field;
     }
@@ -40,7 +40,8 @@ TextField::~TextField() {
     }
 }
 
-bool TextField::init(const std::string& placeholder, const std::string& fontName, int fontSize) {
+bool TextField::initWithPlaceHolder(const std::string& placeholder, const std::string& fontName,
+                                    int fontSize) {
     if (!Node::init()) {
         return false;
     }

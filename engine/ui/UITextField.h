@@ -41,7 +41,8 @@ public:
 
 protected:
     TextField() = default;
-    bool init(const std::string& placeholder, const std::string& fontName, int fontSize);
+    bool initWithPlaceHolder(const std::string& placeholder, const std::string& fontName,
+                             int fontSize);
     void relayout();
 
 private:

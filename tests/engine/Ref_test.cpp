@@ -22,8 +22,8 @@ private:
 } // namespace
 
 TEST(RefTest, AutoreleasedObjectsLiveUntilTheEndOfTheFrameUnlessRetained) {
-    EngineHarness h(Size(100, 100));
     int destroyed = 0;
+    EngineHarness h(Size(100, 100));
     Counted* loose = Counted::make(&destroyed);
     Counted* kept = Counted::make(&destroyed);
     kept->retain();
@@ -36,8 +36,8 @@ TEST(RefTest, AutoreleasedObjectsLiveUntilTheEndOfTheFrameUnlessRetained) {
 }
 
 TEST(RefTest, TheTreeOwnsItsChildren) {
-    EngineHarness h(Size(100, 100));
     int destroyed = 0;
+    EngineHarness h(Size(100, 100));
     Counted* parent = Counted::make(&destroyed);
     parent->retain();
     Counted* child = Counted::make(&destroyed);

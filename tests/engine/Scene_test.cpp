@@ -42,8 +42,8 @@ Scene* sceneWith(Node* layer) {
 } // namespace
 
 TEST(SceneTest, RunWithSceneEntersItAtTheFirstFrame) {
-    EngineHarness h(Size(100, 100));
     bool gone = false;
+    EngineHarness h(Size(100, 100));
     Probe* p = Probe::make(&gone);
     Scene* s = sceneWith(p);
     h.director()->runWithScene(s);
@@ -54,9 +54,9 @@ TEST(SceneTest, RunWithSceneEntersItAtTheFirstFrame) {
 }
 
 TEST(SceneTest, MoveInRSlidesFromTheRightAndCleansUpTheOldSceneAtTheEnd) {
-    EngineHarness h(Size(200, 100));
     bool oldGone = false;
     bool newGone = false;
+    EngineHarness h(Size(200, 100));
     Probe* oldLayer = Probe::make(&oldGone);
     h.runScene(sceneWith(oldLayer));
     Probe* newLayer = Probe::make(&newGone);
@@ -79,9 +79,9 @@ TEST(SceneTest, MoveInRSlidesFromTheRightAndCleansUpTheOldSceneAtTheEnd) {
 }
 
 TEST(SceneTest, MoveInLSlidesFromTheLeftAndNoInputReachesEitherScene) {
-    EngineHarness h(Size(200, 100));
     bool g1 = false;
     bool g2 = false;
+    EngineHarness h(Size(200, 100));
     Probe* oldLayer = Probe::make(&g1);
     h.runScene(sceneWith(oldLayer));
     auto* field = ui::TextField::create("name", "Arial", 20);
@@ -106,10 +106,10 @@ TEST(SceneTest, MoveInLSlidesFromTheLeftAndNoInputReachesEitherScene) {
 }
 
 TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
-    EngineHarness h(Size(200, 100));
     bool g1 = false;
     bool g2 = false;
     bool g3 = false;
+    EngineHarness h(Size(200, 100));
     h.runScene(sceneWith(Probe::make(&g1)));
     h.director()->replaceScene(TransitionMoveInR::create(0.5f, sceneWith(Probe::make(&g2))));
     h.advance(0.2f);
@@ -125,8 +125,8 @@ TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
 }
 
 TEST(SceneTest, EndingPurgesEveryScene) {
-    EngineHarness h(Size(100, 100));
     bool gone = false;
+    EngineHarness h(Size(100, 100));
     h.runScene(sceneWith(Probe::make(&gone)));
     h.director()->end();
     h.frame();
