@@ -1,0 +1,17 @@
+#include "base/Log.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace cocos2d {
+
+void engineLog(const char* format, ...) {
+    std::fputs("engine: ", stderr);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+} // namespace cocos2d

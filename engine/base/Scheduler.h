@@ -1,0 +1,53 @@
+#pragma once
+// Timed callbacks, run by the director once per frame on the main thread. A callback belongs to
+// a target (any pointer: a node, or an object that is not a node at all) and is named by a key
+// or by its member selector; (target, key) is unique.
+//
+// Timing: a callback with delay d, interval i and repeat n runs n + 1 times, first after d
+// (after i when d is 0), then every i. Time is summed from the frame steps, so with a fixed step
+// the calls fall exactly on those times.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace cocos2d {
+
+class Ref;
+using ccSchedulerFunc = std::function<void(float)>;
+typedef void (Ref::*SEL_SCHEDULE)(float);
+
+class Scheduler {
+public:
+    Scheduler();
+    ~Scheduler();
+
+    void schedule(const ccSchedulerFunc& callback, void* target, float interval,
+                  unsigned int repeat, float delay, bool paused, const std::string& key);
+    void schedule(SEL_SCHEDULE selector, Ref* target, float interval, unsigned int repeat,
+                  float delay, bool paused);
+    void unschedule(const std::string& key, void* target);
+    void unschedule(SEL_SCHEDULE selector, Ref* target);
+    void unscheduleAllForTarget(void* target);
+    void unscheduleAll();
+    bool isScheduled(const std::string& key, const void* target) const;
+
+    void pauseTarget(void* target);
+    void resumeTarget(void* target);
+
+    // Advances every callback that is not paused by dt seconds. Callbacks may schedule and
+    // unschedule freely, themselves included; new ones first run on the next update.
+    void update(float dt);
+
+private:
+    struct Timer;
+    void add(std::shared_ptr<Timer> timer);
+    void advance(Timer& timer, double dt);
+    void purgeDead();
+
+    std::vector<std::shared_ptr<Timer>> _timers;
+    bool _updating = false;
+};
+
+} // namespace cocos2d

@@ -1,0 +1,34 @@
+#pragma once
+// A picture button. Only the normal image is shown; the button's content size is that image's
+// size (zero, with a logged error, when the image cannot be loaded).
+
+#include "ui/UIWidget.h"
+
+#include <string>
+
+namespace cocos2d {
+
+class Texture2D;
+
+namespace ui {
+
+class Button : public Widget {
+public:
+    // The pressed and disabled images are accepted for the engine's signature but not shown.
+    static Button* create(const std::string& normalImage, const std::string& selectedImage = "",
+                          const std::string& disableImage = "",
+                          TextureResType texType = TextureResType::LOCAL);
+    ~Button() override;
+
+    void draw(Renderer& renderer, const Affine& nodeToWorld) override;
+
+protected:
+    Button() = default;
+    bool initWithNormalImage(const std::string& normalImage);
+
+private:
+    Texture2D* _normal = nullptr;
+};
+
+} // namespace ui
+} // namespace cocos2d

@@ -1,0 +1,144 @@
+#include "ui/UITextField.h"
+
+#include "base/Director.h"
+#include "renderer/FontCache.h"
+#include "renderer/Renderer.h"
+#include "renderer/Texture2D.h"
+
+namespace cocos2d {
+namespace ui {
+
+namespace {
+const char* const kMask = "*";
+
+bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+} // namespace
+
+TextField* TextField::create() {
+    return create("", "Arial", 20);
+}
+
+TextField* TextField::create(const std::string& placeholder, const std::string& fontName,
+                             int fontSize) {
+    auto* field = new (std::nothrow) TextField();
+    if (field && field->initWithPlaceHolder(placeholder, fontName, fontSize)) {
+        field->autorelease();
+        return field;
+    }
+    delete field;
+    return nullptr;
+}
+
+TextField::~TextField() {
+    if (Director* director = Director::getInstanceIfExists()) {
+        director->getIMEDispatcher()->detach(this);
+    }
+    if (_texture) {
+        _texture->release();
+    }
+}
+
+bool TextField::initWithPlaceHolder(const std::string& placeholder, const std::string& fontName,
+                                    int fontSize) {
+    if (!Node::init()) {
+        return false;
+    }
+    _placeholder = placeholder;
+    _fontName = fontName;
+    _fontSize = static_cast<float>(fontSize);
+    setTouchEnabled(true);
+    relayout();
+    return true;
+}
+
+std::string TextField::getDisplayedString() const {
+    if (_text.empty()) {
+        return _placeholder;
+    }
+    if (!_password) {
+        return _text;
+    }
+    std::string mask;
+    for (char c : _text) {
+        if (!isContinuationByte(c)) {
+            mask += kMask;
+        }
+    }
+    return mask;
+}
+
+void TextField::relayout() {
+    RenderedText rendered = renderText(getDisplayedString(), _fontName, _fontSize, 0);
+    if (_texture) {
+        _texture->release();
+    }
+    _texture = rendered.texture;
+    setContentSize(rendered.size);
+    Director::markDirty();
+}
+
+void TextField::setString(const std::string& text) {
+    _text = text;
+    relayout();
+}
+
+void TextField::setPlaceHolder(const std::string& placeholder) {
+    _placeholder = placeholder;
+    relayout();
+}
+
+void TextField::setFontName(const std::string& name) {
+    _fontName = name;
+    relayout();
+}
+
+void TextField::setFontSize(int size) {
+    _fontSize = static_cast<float>(size);
+    relayout();
+}
+
+void TextField::setPasswordEnabled(bool enabled) {
+    _password = enabled;
+    relayout();
+}
+
+bool TextField::onTouchBegan(Touch* touch, Event* event) {
+    if (!Widget::onTouchBegan(touch, event)) {
+        return false;
+    }
+    Director::getInstance()->getIMEDispatcher()->attach(this);
+    return true;
+}
+
+void TextField::onExit() {
+    Director::getInstance()->getIMEDispatcher()->detach(this);
+    Widget::onExit();
+}
+
+void TextField::insertText(const std::string& utf8) {
+    _text += utf8;
+    relayout();
+}
+
+void TextField::deleteBackward() {
+    if (_text.empty()) {
+        return;
+    }
+    size_t end = _text.size() - 1;
+    while (end > 0 && isContinuationByte(_text[end])) {
+        --end;
+    }
+    _text.erase(end);
+    relayout();
+}
+
+void TextField::draw(Renderer& renderer, const Affine& nodeToWorld) {
+    const Color3B shown = _text.empty() ? Color3B::GRAY : _color;
+    renderer.drawTexture(_texture, nodeToWorld, Rect(0, 0, _contentSize.width, _contentSize.height),
+                         shown, _opacity);
+}
+
+} // namespace ui
+} // namespace cocos2d

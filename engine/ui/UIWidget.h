@@ -1,0 +1,62 @@
+#pragma once
+// The base of the UI widgets: a node that takes touches on its own rectangle. A touch that
+// begins on a visible widget (all its ancestors visible too) is the widget's and hidden from
+// what lies behind; the widget then reports began, moved, and ended when the touch is released
+// on it, or cancelled when released elsewhere.
+
+#include "2d/Node.h"
+
+#include <functional>
+
+namespace cocos2d {
+
+class Touch;
+class Event;
+class EventListenerTouchOneByOne;
+
+namespace ui {
+
+typedef enum {
+    TOUCH_EVENT_BEGAN,
+    TOUCH_EVENT_MOVED,
+    TOUCH_EVENT_ENDED,
+    TOUCH_EVENT_CANCELED
+} TouchEventType;
+
+typedef void (Ref::*SEL_TouchEvent)(Ref*, TouchEventType);
+#define toucheventselector(_SELECTOR) (cocos2d::ui::SEL_TouchEvent)(&_SELECTOR)
+
+class Widget : public Node {
+public:
+    enum class TouchEventType { BEGAN, MOVED, ENDED, CANCELED };
+    enum class TextureResType { LOCAL = 0 };
+    using ccWidgetTouchCallback = std::function<void(Ref*, Widget::TouchEventType)>;
+
+    ~Widget() override;
+
+    // The handler of the widget's touches: a member of `target`, or a function.
+    void addTouchEventListener(Ref* target, SEL_TouchEvent selector);
+    void addTouchEventListener(const ccWidgetTouchCallback& callback);
+
+    void setTouchEnabled(bool enabled);
+    bool isTouchEnabled() const { return _touchListener != nullptr; }
+    bool hitTest(const Vec2& worldPoint) const;
+
+    virtual bool onTouchBegan(Touch* touch, Event* event);
+    virtual void onTouchMoved(Touch* touch, Event* event);
+    virtual void onTouchEnded(Touch* touch, Event* event);
+
+protected:
+    Widget();
+    bool isShownWithAncestors() const;
+    void report(TouchEventType type);
+
+private:
+    EventListenerTouchOneByOne* _touchListener = nullptr;
+    Ref* _selectorTarget = nullptr;
+    SEL_TouchEvent _selector = nullptr;
+    ccWidgetTouchCallback _callback;
+};
+
+} // namespace ui
+} // namespace cocos2d

@@ -1,0 +1,49 @@
+#include "TestSupport.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "koralith-engine-XXXXXX");
+    if (!mkdtemp(pattern.data())) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string writePng(const TempDir& dir, const std::string& name, int w, int h,
+                     const cocos2d::Color4B& c) {
+    const std::string path = dir.file(name);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
+    SDL_FillRect(s, nullptr, SDL_MapRGBA(s->format, c.r, c.g, c.b, c.a));
+    const int rc = IMG_SavePNG(s, path.c_str());
+    SDL_FreeSurface(s);
+    if (rc != 0) {
+        throw std::runtime_error("cannot write " + path);
+    }
+    return path;
+}
+
+cocos2d::Color4B pngPixel(const std::string& path, int x, int y) {
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    if (!loaded) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(loaded);
+    cocos2d::Color4B c;
+    if (x >= 0 && y >= 0 && x < s->w && y < s->h) {
+        const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 4;
+        c = cocos2d::Color4B(p[0], p[1], p[2], p[3]);
+    }
+    SDL_FreeSurface(s);
+    return c;
+}
