@@ -5,8 +5,10 @@
 #include "RequestHandler.h"
 
 #include <asio/post.hpp>
-#include <asio/read.hpp>
 #include <asio/write.hpp>
+
+#include <algorithm>
+#include <cstring>
 
 Session::Session(asio::ip::tcp::socket socket, RequestHandler& handler, ClosedHandler onClosed)
     : socket(std::move(socket)), handler(handler), onClosed(std::move(onClosed)) {
@@ -21,7 +23,7 @@ void Session::start() {
     logLine("connection %llu from %s", static_cast<unsigned long long>(state.connection),
             remote.c_str());
     windowStart = std::chrono::steady_clock::now();
-    doReadHeader();
+    doRead();
 }
 
 void Session::close(const char* why) {
@@ -38,51 +40,66 @@ void Session::close(const char* why) {
     onClosed(*this); // may drop the owner's reference: the pending handlers hold their own
 }
 
-void Session::doReadHeader() {
+void Session::doRead() {
     auto self = shared_from_this();
-    asio::async_read(socket, asio::buffer(header), [self](std::error_code ec, size_t) {
-        if (ec) {
-            self->close(ec == asio::error::eof ? "by the client" : "read failed");
-            return;
-        }
-        const uint32_t length = readWord(self->header);
-        if (length < kRequestHeaderSize || length > kMaxBodyBytes) {
-            logLine("error: connection %llu sent a length of %u bytes",
-                    static_cast<unsigned long long>(self->state.connection), length);
-            self->close("not a request");
-            return;
-        }
-        self->body.resize(length);
-        self->doReadBody();
-    });
+    socket.async_read_some(asio::buffer(inbox.data() + filled, inbox.size() - filled),
+                           [self](std::error_code ec, size_t n) {
+                               if (ec) {
+                                   self->close(ec == asio::error::eof ? "by the client"
+                                                                      : "read failed");
+                                   return;
+                               }
+                               self->filled += n;
+                               if (self->takePackets()) {
+                                   self->doRead();
+                               }
+                           });
 }
 
-void Session::doReadBody() {
-    auto self = shared_from_this();
-    asio::async_read(socket, asio::buffer(body), [self](std::error_code ec, size_t) {
-        if (ec) {
-            self->close("read failed");
-            return;
+bool Session::takePackets() {
+    size_t at = 0;
+    while (filled - at >= kLengthFieldSize) {
+        const uint32_t length = readWord(inbox.data() + at);
+        if (length < kRequestHeaderSize || length > kMaxBodyBytes) {
+            logLine("error: connection %llu sent a length of %u bytes",
+                    static_cast<unsigned long long>(state.connection), length);
+            close("not a request");
+            return false;
         }
-        if (!self->countRequest()) {
+        if (filled - at < kLengthFieldSize + length) {
+            break;
+        }
+        if (!countRequest()) {
             logLine("error: connection %llu floods requests",
-                    static_cast<unsigned long long>(self->state.connection));
-            self->close("flooding");
-            return;
+                    static_cast<unsigned long long>(state.connection));
+            close("flooding");
+            return false;
         }
-        if (!self->handler.handle(*self, self->body.data(), self->body.size())) {
+        if (!handler.handle(*this, inbox.data() + at + kLengthFieldSize, length)) {
             logLine("error: connection %llu sent a header that is not a request",
-                    static_cast<unsigned long long>(self->state.connection));
-            self->close("not a request");
-            return;
+                    static_cast<unsigned long long>(state.connection));
+            close("not a request");
+            return false;
         }
-        if (self->body.capacity() > 4096) {
-            std::vector<uint8_t>().swap(self->body); // an idle connection keeps no large body
+        if (!open) {
+            return false;
         }
-        if (self->open) {
-            self->doReadHeader();
-        }
-    });
+        at += kLengthFieldSize + length;
+    }
+    // Keep the partial packet at the front, with room for all of it.
+    std::memmove(inbox.data(), inbox.data() + at, filled - at);
+    filled -= at;
+    size_t needed = kInboxStart;
+    if (filled >= kLengthFieldSize) {
+        needed = std::max(needed, kLengthFieldSize + readWord(inbox.data()));
+    }
+    if (inbox.size() < needed || (inbox.size() > 4 * kInboxStart && needed <= kInboxStart)) {
+        // Grows for a large body; an idle connection keeps no large buffer.
+        std::vector<uint8_t> resized(std::max(needed, filled));
+        std::memcpy(resized.data(), inbox.data(), filled);
+        inbox.swap(resized);
+    }
+    return true;
 }
 
 bool Session::countRequest() {

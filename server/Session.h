@@ -1,7 +1,8 @@
 #pragma once
-// One client connection, shaped like the asio chat example: doReadHeader reads the 4-byte
-// length, doReadBody the body, which goes to the RequestHandler; answers and pushes queue up in
-// send() with one write in flight. The session closes itself, and only itself, on a length that
+// One client connection, shaped like the asio chat example with a buffered read: doRead takes
+// whatever has arrived, and every complete packet in it (4-byte length, body) goes to the
+// RequestHandler, so a burst of requests costs one read; answers and pushes queue up in send()
+// with one write in flight. The session closes itself, and only itself, on a length that
 // cannot be a request, a flood of requests, or an output queue its client does not read.
 // Io thread only.
 
@@ -35,8 +36,9 @@ public:
     void close(const char* why);
 
 private:
-    void doReadHeader();
-    void doReadBody();
+    void doRead();
+    // Hands over every complete packet in the inbox; false once the session has closed.
+    bool takePackets();
     void doWrite();
     bool countRequest();
 
@@ -47,8 +49,9 @@ private:
     bool open = true;
     bool overflowed = false; // closing, as soon as the current work is done
 
-    uint8_t header[4] = {};
-    std::vector<uint8_t> body;
+    static constexpr size_t kInboxStart = 512;
+    std::vector<uint8_t> inbox = std::vector<uint8_t>(kInboxStart);
+    size_t filled = 0; // bytes of inbox that hold data, from its start
 
     std::deque<std::vector<uint8_t>> queue;    // waiting for the next write
     std::vector<std::vector<uint8_t>> writing; // the write in flight

@@ -116,6 +116,34 @@ TEST_F(ServerTest, AFloodOfRequestsClosesThatConnection) {
     EXPECT_NE(server.log().find("floods requests"), std::string::npos);
 }
 
+TEST_F(ServerTest, RequestsArrivingTogetherOrInPiecesAreEachAnswered) {
+    auto c = client();
+    // Two requests in one write, and nothing after them.
+    std::vector<uint8_t> together = buildRequestPacket(1, EVENT_JOINMATCH, nullptr);
+    const auto cancel = buildRequestPacket(2, EVENT_CANCELMATCH, nullptr);
+    together.insert(together.end(), cancel.begin(), cancel.end());
+    ASSERT_TRUE(c->sendRaw(together));
+    EXPECT_TRUE(c->waitAnswer(EVENT_JOINMATCH, 1));
+    EXPECT_TRUE(c->waitAnswer(EVENT_CANCELMATCH, 2));
+    // The largest body there may be.
+    CLDataBuffer big;
+    const std::vector<uint8_t> block(64 * 1024 - 12 - 5, 7);
+    big.addBytes(block.data(), static_cast<uint32_t>(block.size()));
+    const auto largest = buildRequestPacket(3, EVENT_GETUSERINFO, &big);
+    ASSERT_EQ(readWord(largest.data()), 64u * 1024);
+    ASSERT_TRUE(c->sendRaw(largest));
+    const auto info = c->waitAnswer(EVENT_GETUSERINFO, 3);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->intAt(0), 0);
+    // One request a byte at a time.
+    const auto piecewise = buildRequestPacket(4, EVENT_JOINMATCH, nullptr);
+    for (uint8_t byte : piecewise) {
+        ASSERT_TRUE(c->sendRaw({byte}));
+        std::this_thread::sleep_for(2ms);
+    }
+    EXPECT_TRUE(c->waitAnswer(EVENT_JOINMATCH, 4));
+}
+
 class BigNoticeTest : public ServerTest {
     std::vector<std::string> serverOptions() const override {
         return {"--notice", std::string(60000, 'N')};
