@@ -42,11 +42,18 @@ struct Scheduler::Timer {
 Scheduler::Scheduler() = default;
 Scheduler::~Scheduler() = default;
 
-void Scheduler::add(std::shared_ptr<Timer> timer) {
-    timer->interval = std::max(0.0, timer->interval);
-    timer->forever = timer->repeat == CC_REPEAT_FOREVER;
-    timer->useDelay = timer->delay > 0;
+Scheduler::Timer& Scheduler::add(void* target, float interval, unsigned int repeat, float delay,
+                                 bool paused) {
+    auto timer = std::make_shared<Timer>();
+    timer->target = target;
+    timer->interval = std::max(0.0, static_cast<double>(interval));
+    timer->repeat = repeat;
+    timer->delay = delay;
+    timer->paused = paused;
+    timer->forever = repeat == CC_REPEAT_FOREVER;
+    timer->useDelay = delay > 0;
     _timers.push_back(std::move(timer));
+    return *_timers.back();
 }
 
 void Scheduler::schedule(const ccSchedulerFunc& callback, void* target, float interval,
@@ -55,15 +62,9 @@ void Scheduler::schedule(const ccSchedulerFunc& callback, void* target, float in
         return;
     }
     unschedule(key, target);
-    auto timer = std::make_shared<Timer>();
-    timer->target = target;
-    timer->key = key;
-    timer->callback = callback;
-    timer->interval = interval;
-    timer->repeat = repeat;
-    timer->delay = delay;
-    timer->paused = paused;
-    add(std::move(timer));
+    Timer& timer = add(target, interval, repeat, delay, paused);
+    timer.key = key;
+    timer.callback = callback;
 }
 
 void Scheduler::schedule(SEL_SCHEDULE selector, Ref* target, float interval, unsigned int repeat,
@@ -72,14 +73,7 @@ void Scheduler::schedule(SEL_SCHEDULE selector, Ref* target, float interval, uns
         return;
     }
     unschedule(selector, target);
-    auto timer = std::make_shared<Timer>();
-    timer->target = target;
-    timer->selector = selector;
-    timer->interval = interval;
-    timer->repeat = repeat;
-    timer->delay = delay;
-    timer->paused = paused;
-    add(std::move(timer));
+    add(target, interval, repeat, delay, paused).selector = selector;
 }
 
 void Scheduler::unschedule(const std::string& key, void* target) {

@@ -42,7 +42,8 @@ public:
 
 private:
     struct Timer;
-    void add(std::shared_ptr<Timer> timer);
+    // A new timer with the timing every schedule form shares; the caller sets what it calls.
+    Timer& add(void* target, float interval, unsigned int repeat, float delay, bool paused);
     void advance(Timer& timer, double dt);
     void purgeDead();
 
