@@ -19,15 +19,25 @@ build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-test: test-main test-asan test-tsan
+# One tree after the other, also under make -j: two trees building at once on a small machine
+# only make both slower, and their output would interleave.
+test:
+	@$(MAKE) --no-print-directory test-main
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-tsan
 	@echo "make test: all test runs passed"
 
 test-main: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The sanitizer trees keep assertions (no NDEBUG) and treat warnings as errors; the product tree
+# does neither, so that a newer compiler's new warning never stops anyone from playing.
+CHECKED := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+           -DKORALITH_WERROR=ON
+
 # Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers' short runs.
 test-asan: deps
-	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	@cmake -S . -B $(ASAN) $(CHECKED) -DCMAKE_CXX_COMPILER=clang++-14 \
 	    -DKORALITH_SANITIZE=ON -DKORALITH_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -39,7 +49,7 @@ test-asan: deps
 # The threaded tests under ThreadSanitizer, where this kernel lets it run.
 test-tsan: deps
 	@if bash tools/tsan-works.sh; then \
-	    cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORALITH_TSAN=ON $(CMAKE_FLAGS) >/dev/null && \
+	    cmake -S . -B $(TSAN) $(CHECKED) -DKORALITH_TSAN=ON $(CMAKE_FLAGS) >/dev/null && \
 	    cmake --build $(TSAN) -j $(JOBS) && \
 	    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN) --output-on-failure -j $(JOBS); \
 	else echo "ThreadSanitizer cannot run on this machine: threaded tests ran without it"; fi

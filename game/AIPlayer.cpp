@@ -41,6 +41,8 @@ int stepsTo(int c, int d) {
 
 AIPlayer::AIPlayer(int32_t colour_, int32_t depth_, MoveReceiver* game_)
     : depth(depth_), game(game_), opponentColour(colour_ == kBlack ? kWhite : kBlack) {
+    assert((colour_ == kBlack || colour_ == kWhite) && "the computer plays a stone colour");
+    assert(depth_ >= 0);
     colour = colour_;
 }
 
@@ -58,6 +60,7 @@ void AIPlayer::loadBoard(const int32_t* gameBoard) {
     emptyCells = 0;
     for (int i = 0; i < kCellCount; ++i) {
         board[i] = gameBoard[i];
+        assert(board[i] >= kEmpty && board[i] <= kWhite && "a cell is empty, black or white");
         emptyCells += board[i] == kEmpty ? 1 : 0;
     }
 }
@@ -67,6 +70,7 @@ int AIPlayer::positionBonus(int x, int y) {
 }
 
 int AIPlayer::scoreLine(int x, int y, int32_t colour_, int dx, int dy) const {
+    assert(onBoard(x, y) && (colour_ == kBlack || colour_ == kWhite));
     int count = 1;
     int gap = 0;
     int openEnds = 0;
@@ -131,6 +135,7 @@ int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {
         return 0;
     }
     const int32_t other = colour_ == kBlack ? kWhite : kBlack;
+    assert(onBoard(x, y) && (colour_ == kBlack || colour_ == kWhite));
     const int at = cellIndex(x, y);
     assert(board[at] == kEmpty && "the look-ahead restores the point to empty");
     board[at] = colour_;

@@ -1,5 +1,7 @@
 #include "Board.h"
 
+#include <cassert>
+
 namespace {
 
 // Counts the stones of `colour` walking away from (x, y), at most four steps.
@@ -19,6 +21,8 @@ int walk(const int32_t* board, int x, int y, int dx, int dy, int32_t colour) {
 } // namespace
 
 bool checkFive(const int32_t* board, int x, int y, int32_t colour) {
+    assert(onBoard(x, y) && "checkFive is asked about a point of the board");
+    assert((colour == kBlack || colour == kWhite) && "only a stone colour can make five");
     // Axis order and walk directions are part of the rules' contract; the answer does not depend
     // on them, but they are kept so that the cost per axis stays the same everywhere.
     static constexpr int kAxes[4][2] = {{-1, 0}, {0, -1}, {-1, 1}, {1, 1}};
