@@ -1,0 +1,161 @@
+#include "DanJiGame.h"
+
+#include "HelloWorld.h"
+
+USING_NS_CC;
+
+namespace {
+const char* const kScoreKey = "score";
+constexpr int kDefaultScore = 50;
+
+Size designSize() {
+    return Director::getInstance()->getOpenGLView()->getDesignResolutionSize();
+}
+} // namespace
+
+DanJiGame* DanJiGame::create(int level) {
+    auto* game = new (std::nothrow) DanJiGame();
+    if (game && game->init(level)) {
+        game->autorelease();
+        return game;
+    }
+    delete game;
+    return nullptr;
+}
+
+bool DanJiGame::init(int level_) {
+    if (!GoBangGame::init()) {
+        return false;
+    }
+    level = level_;
+    stake = 2 * level + 2;
+    score = 0;
+    const Size design = designSize();
+    auto* back = ui::Button::create("images/selectback.png", "", "",
+                                    ui::Widget::TextureResType::LOCAL);
+    back->setScale(0.5f);
+    addChild(back);
+    back->setPosition(Vec2(design.width - 100, design.height - 100));
+    back->addTouchEventListener(this, toucheventselector(DanJiGame::onBack));
+    createScoreLabel();
+    startGame();
+    return true;
+}
+
+void DanJiGame::createScoreLabel() {
+    UserDefault* store = UserDefault::getInstance();
+    score = store->getIntegerForKey(kScoreKey, kDefaultScore) - stake;
+    store->setIntegerForKey(kScoreKey, score);
+    scoreLabel = ui::Text::create(StringUtils::format("Score : %d", score), "Arial", 30);
+    addChild(scoreLabel);
+    // With its centred anchor, half its size away from the bottom-left corner.
+    scoreLabel->setPosition(scoreLabel->getContentSize());
+}
+
+void DanJiGame::addScore(int delta) {
+    UserDefault* store = UserDefault::getInstance();
+    score = store->getIntegerForKey(kScoreKey, kDefaultScore) + delta;
+    store->setIntegerForKey(kScoreKey, score);
+    scoreLabel->setString(StringUtils::format("Score : %d", score));
+    scoreLabel->setPosition(scoreLabel->getContentSize());
+}
+
+void DanJiGame::startGame() {
+    const int32_t colour = cocos2d::random() % 2 == 0 ? kBlack : kWhite;
+    player.active = false;
+    player.colour = colour;
+    ai = AIPlayer(opponentOf(colour), level, this);
+    createCursorStone(colour);
+    const Size design = designSize();
+    sideStones[colour - 1]->setPosition(Vec2(50, 100));
+    sideStones[opponentOf(colour) - 1]->setPosition(Vec2(50, design.height - 100));
+    playing = true;
+    if (colour == kBlack) {
+        player.active = true;
+    } else {
+        ai.think(board); // the computer opens
+    }
+}
+
+bool DanJiGame::isMyTurn() {
+    return player.active;
+}
+
+// The full-board test comes first: a stone that takes the last point is a draw even if it also
+// makes five.
+bool DanJiGame::endIfBoardFull() {
+    if (!isBoardFull(board)) {
+        return false;
+    }
+    addScore(stake);
+    playing = false;
+    gameOver(kDraw);
+    return true;
+}
+
+void DanJiGame::playChess(int x, int y) {
+    player.endTurn();
+    putChess(x, y, player.colour);
+    if (endIfBoardFull()) {
+        return;
+    }
+    if (checkFive(board, x, y, player.colour)) {
+        onFiveInRow(true);
+        return;
+    }
+    ai.think(board);
+}
+
+void DanJiGame::computerMove(int x, int y) {
+    ai.endTurn();
+    putChess(x, y, ai.colour);
+    if (endIfBoardFull()) {
+        return;
+    }
+    if (checkFive(board, x, y, ai.colour)) {
+        onFiveInRow(false);
+        return;
+    }
+    player.active = true;
+}
+
+void DanJiGame::onFiveInRow(bool localPlayer) {
+    playing = false;
+    if (localPlayer) {
+        addScore(2 * stake);
+        gameOver(kWon);
+    } else {
+        gameOver(kLost);
+    }
+}
+
+void DanJiGame::gameOver(int result) {
+    const Size design = designSize();
+    resultButton = ui::Button::create(StringUtils::format("images/gameover%d.png", result), "",
+                                      "", ui::Widget::TextureResType::LOCAL);
+    addChild(resultButton);
+    resultButton->setPosition(
+        Vec2(design.width * 0.5f, -0.5f * resultButton->getContentSize().height));
+    resultButton->addTouchEventListener(this, toucheventselector(DanJiGame::onResult));
+    resultButton->runAction(MoveTo::create(1.0f, Vec2(design.width / 2, design.height / 2)));
+}
+
+void DanJiGame::onResult(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    resultButton->removeFromParentAndCleanup(true);
+    resultButton = nullptr;
+    clearBoard();
+    hideMarkers();
+    startGame();
+}
+
+void DanJiGame::onBack(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    auto* scene = Scene::create();
+    scene->addChild(HelloWorld::create());
+    Director::getInstance()->replaceScene(TransitionMoveInL::create(0.5f, scene));
+}

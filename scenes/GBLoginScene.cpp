@@ -1,0 +1,109 @@
+#include "GBLoginScene.h"
+
+#include "EventCodes.h"
+#include "GBDirector.h"
+#include "GBMatchScene.h"
+#include "GBRegistScene.h"
+#include "HelloWorld.h"
+#include "SceneSupport.h"
+
+USING_NS_CC;
+using namespace scenes;
+
+namespace {
+const char* const kLoginEvent = "gb_event_login";
+}
+
+bool GBLoginScene::init() {
+    if (!LayerColor::initWithColor(kBackground)) {
+        return false;
+    }
+    GBDirector* director = GBDirector::getInstance();
+    UserDefault* store = UserDefault::getInstance();
+    const std::string savedName = store->getStringForKey("username", "");
+    const std::string savedPassword = store->getStringForKey("password", "");
+    const Size design = designSize();
+    const float w = design.width;
+    const float h = design.height;
+
+    addLabel(this, director->getText("username") + ":", Vec2(w / 2 - 160, h - 100));
+    usernameField =
+        addField(this, director->getText("usernameinput"), Vec2(w / 2 - 100, h - 100), false);
+    if (!savedName.empty()) {
+        usernameField->setString(savedName);
+    }
+    addLabel(this, director->getText("password") + ":", Vec2(w / 2 - 160, h - 200));
+    passwordField =
+        addField(this, director->getText("passwordinput"), Vec2(w / 2 - 100, h - 200), true);
+    if (!savedPassword.empty()) {
+        passwordField->setString(savedPassword);
+    }
+    messageText = addMessageLine(this, Vec2(w / 2, h - 250));
+    addButton(this, "images/login.png", Vec2(w / 2 - 160, h - 300), this,
+              toucheventselector(GBLoginScene::onLogin));
+    addButton(this, "images/regist.png", Vec2(w / 2, h - 300), this,
+              toucheventselector(GBLoginScene::onRegist));
+    addButton(this, "images/back.png", Vec2(w / 2 + 160, h - 300), this,
+              toucheventselector(GBLoginScene::onBack));
+
+    director->addListener(kLoginEvent,
+                          [this](const ResponseDataPack& pack) { onLoginResponse(pack); });
+    return true;
+}
+
+void GBLoginScene::onLogin(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    const std::string name = usernameField->getString();
+    const std::string password = passwordField->getString();
+    GBDirector* director = GBDirector::getInstance();
+    if (name.empty() || password.empty()) {
+        messageText->setString(director->getText("emptywarning"));
+        return;
+    }
+    director->sendRequest(EVENT_LOGIN, credentialBody(name, password), passwordContext(password),
+                          true);
+}
+
+void GBLoginScene::onLoginResponse(const ResponseDataPack& pack) {
+    GBDirector* director = GBDirector::getInstance();
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+        messageText->setString(director->getText("neterror"));
+        return;
+    }
+    // An answer without its result and id is a refusal: there is no id to play under.
+    const auto result = pack.response ? pack.response->intAt(0) : std::nullopt;
+    const auto id = pack.response ? pack.response->intAt(1) : std::nullopt;
+    const auto name = pack.request ? pack.request->stringAt(0) : std::nullopt;
+    const auto password = pack.context ? pack.context->stringAt(0) : std::nullopt;
+    if (result != 1 || !id || !name || !password) {
+        messageText->setString(director->getText("loginfailed"));
+        return;
+    }
+    messageText->setString(director->getText("loginsucceed"));
+    director->userId = *id;
+    UserDefault* store = UserDefault::getInstance();
+    store->setStringForKey("username", *name);
+    store->setStringForKey("password", *password);
+    removeNetListeners();
+    slideTo(GBMatchScene::create(), Slide::FORWARD);
+}
+
+void GBLoginScene::onRegist(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        removeNetListeners();
+        slideTo(GBRegistScene::create(), Slide::FORWARD);
+    }
+}
+
+void GBLoginScene::onBack(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        removeNetListeners();
+        slideTo(HelloWorld::create(), Slide::BACK);
+    }
+}
+
+void GBLoginScene::removeNetListeners() {
+    GBDirector::getInstance()->removeListeners(kLoginEvent);
+}

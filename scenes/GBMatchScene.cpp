@@ -1,0 +1,164 @@
+#include "GBMatchScene.h"
+
+#include "EventCodes.h"
+#include "GBDirector.h"
+#include "GBLoginScene.h"
+#include "GBNetGame.h"
+#include "SceneSupport.h"
+
+USING_NS_CC;
+using namespace scenes;
+
+namespace {
+const char* const kJoinEvent = "gb_event_joinmatch";
+const char* const kCancelEvent = "gb_event_cancelmatch";
+const char* const kMatchEvent = "gb_event_matchres";
+} // namespace
+
+GBMatchScene::~GBMatchScene() {
+    if (blinkAction) {
+        blinkAction->release();
+    }
+}
+
+bool GBMatchScene::init() {
+    if (!LayerColor::initWithColor(kBackground)) {
+        return false;
+    }
+    isMatching = false;
+    const Size design = designSize();
+    const Vec2 centre(design.width / 2, design.height / 2);
+
+    auto* back = addButton(this, "images/back.png", Vec2::ZERO, this,
+                           toucheventselector(GBMatchScene::onBack));
+    back->setPosition(Vec2(design.width, design.height) - back->getContentSize());
+    joinButton = addButton(this, "images/joinmatch.png", centre, this,
+                           toucheventselector(GBMatchScene::onJoinMatch));
+    quitButton = addButton(this, "images/quitmatch.png", centre, this,
+                           toucheventselector(GBMatchScene::onQuitMatch));
+    quitButton->setVisible(false);
+    waitSprite = Sprite::create("images/waitmatch.png");
+    if (!waitSprite) {
+        return false;
+    }
+    addChild(waitSprite);
+    waitSprite->setPosition(centre + Vec2(0, 200));
+    waitSprite->setVisible(false);
+    messageText = addMessageLine(this, centre - Vec2(0, 50));
+
+    blinkAction = RepeatForever::create(Sequence::create(FadeIn::create(1.0f),
+                                                         FadeOut::create(1.0f), nullptr));
+    blinkAction->retain();
+    addNetListeners();
+    return true;
+}
+
+void GBMatchScene::addNetListeners() {
+    GBDirector* director = GBDirector::getInstance();
+    director->addListener(kJoinEvent,
+                          [this](const ResponseDataPack& pack) { onJoinMatchResponse(pack); });
+    director->addListener(kCancelEvent,
+                          [this](const ResponseDataPack& pack) { onCancelMatchResponse(pack); });
+    director->addListener(kMatchEvent,
+                          [this](const ResponseDataPack& pack) { onMatchResult(pack); });
+}
+
+void GBMatchScene::removeNetListeners() {
+    GBDirector* director = GBDirector::getInstance();
+    director->removeListeners(kJoinEvent);
+    director->removeListeners(kCancelEvent);
+    director->removeListeners(kMatchEvent);
+}
+
+bool GBMatchScene::succeeded(const ResponseDataPack& pack) {
+    return pack.response && pack.response->intAt(0) == 1;
+}
+
+void GBMatchScene::onJoinMatch(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    if (isMatching) {
+        messageText->setString(GBDirector::getInstance()->getText("matchwarning"));
+        return;
+    }
+    GBDirector::getInstance()->sendRequest(EVENT_JOINMATCH, new CLDataBuffer(), nullptr, true);
+}
+
+void GBMatchScene::onQuitMatch(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    if (!isMatching) {
+        messageText->setString(GBDirector::getInstance()->getText("matchwarning2"));
+        return;
+    }
+    GBDirector::getInstance()->sendRequest(EVENT_CANCELMATCH, new CLDataBuffer(), nullptr, true);
+}
+
+void GBMatchScene::onJoinMatchResponse(const ResponseDataPack& pack) {
+    GBDirector* director = GBDirector::getInstance();
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+        messageText->setString(director->getText("neterror"));
+        return;
+    }
+    if (!succeeded(pack)) {
+        messageText->setString(director->getText("handleerror"));
+        return;
+    }
+    messageText->setString("");
+    joinButton->setVisible(false);
+    quitButton->setVisible(true);
+    waitSprite->setVisible(true);
+    // A second successful answer (two presses before the first answer) restarts the blink
+    // rather than running it twice.
+    waitSprite->stopAllActions();
+    waitSprite->setOpacity(0);
+    waitSprite->runAction(blinkAction);
+    isMatching = true;
+}
+
+void GBMatchScene::onCancelMatchResponse(const ResponseDataPack& pack) {
+    GBDirector* director = GBDirector::getInstance();
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+        messageText->setString(director->getText("neterror"));
+        return;
+    }
+    if (!succeeded(pack)) {
+        messageText->setString(director->getText("handleerror"));
+        return;
+    }
+    messageText->setString("");
+    joinButton->setVisible(true);
+    quitButton->setVisible(false);
+    waitSprite->stopAllActions();
+    waitSprite->setVisible(false);
+    isMatching = false;
+}
+
+void GBMatchScene::onMatchResult(const ResponseDataPack& pack) {
+    const auto first = pack.response ? pack.response->intAt(1) : std::nullopt;
+    const auto second = pack.response ? pack.response->intAt(2) : std::nullopt;
+    if (!succeeded(pack) || !first || !second) {
+        messageText->setString(GBDirector::getInstance()->getText("handleerror"));
+        return;
+    }
+    removeNetListeners();
+    GBNetGame* game = GBNetGame::create(*first, *second);
+    if (!game) {
+        // A match that names neither player is not ours to play: stay, and hear the next one.
+        addNetListeners();
+        messageText->setString(GBDirector::getInstance()->getText("handleerror"));
+        return;
+    }
+    slideTo(game, Slide::BACK);
+}
+
+void GBMatchScene::onBack(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    removeNetListeners();
+    GBDirector::getInstance()->sendRequest(EVENT_LOGOUT, new CLDataBuffer(), nullptr, false);
+    slideTo(GBLoginScene::create(), Slide::BACK);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The waiting room of the online path: join and leave the match queue, a blinking picture while
+// queued, and the networked game as soon as the server pushes a match. Its back button logs out
+// and returns to the login scene. Its three director listeners hold a plain pointer to the
+// layer: both ways out remove them first.
+
+#include "ResponseDataPack.h"
+#include "cocos2d.h"
+#include "ui/CocosGUI.h"
+
+class GBMatchScene : public cocos2d::LayerColor {
+public:
+    CREATE_FUNC(GBMatchScene)
+    // The blink is the scene's for its whole life.
+    ~GBMatchScene() override;
+    bool init() override;
+
+    void onBack(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
+    void onJoinMatch(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
+    void onQuitMatch(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
+    void onJoinMatchResponse(const ResponseDataPack& pack);
+    void onCancelMatchResponse(const ResponseDataPack& pack);
+    void onMatchResult(const ResponseDataPack& pack);
+    void removeNetListeners();
+
+    bool isWaiting() const { return isMatching; }
+
+private:
+    void addNetListeners();
+    // Field 0 of an answer or push is 1; a pack without it is a refusal.
+    static bool succeeded(const ResponseDataPack& pack);
+
+    bool isMatching = false;
+    cocos2d::ui::Button* joinButton = nullptr;
+    cocos2d::ui::Button* quitButton = nullptr;
+    cocos2d::Sprite* waitSprite = nullptr;
+    cocos2d::ui::Text* messageText = nullptr;
+    cocos2d::Action* blinkAction = nullptr;
+};

@@ -1,0 +1,281 @@
+#include "GBNetGame.h"
+
+#include "EventCodes.h"
+#include "GBDirector.h"
+#include "GBMatchScene.h"
+#include "SceneSupport.h"
+
+#include <cstdlib>
+
+USING_NS_CC;
+using namespace scenes;
+
+namespace {
+const char* const kClockKey = "NetGameTiming";
+constexpr int kMoveSeconds = 60;
+const char* const kEvents[] = {"gb_event_getuserinfo", "gb_event_chess", "gb_event_oppchess",
+                               "gb_event_oppquit", "gb_event_overtime"};
+} // namespace
+
+GBNetGame* GBNetGame::create(int firstId, int secondId) {
+    auto* game = new (std::nothrow) GBNetGame();
+    if (game && game->init(firstId, secondId)) {
+        game->autorelease();
+        return game;
+    }
+    delete game;
+    return nullptr;
+}
+
+bool GBNetGame::init(int firstId, int secondId) {
+    if (!GoBangGame::init()) {
+        return false;
+    }
+    GBDirector* director = GBDirector::getInstance();
+    if (director->userId == -1) {
+        return false;
+    }
+    if (firstId == director->userId) {
+        myId = firstId;
+        oppId = secondId;
+        myColour = kBlack;
+        myTurn = true;
+    } else if (secondId == director->userId) {
+        myId = secondId;
+        oppId = firstId;
+        myColour = kWhite;
+        myTurn = false;
+    } else {
+        return false;
+    }
+    const Size design = designSize();
+    timeText = ui::Text::create("", "arial", 20);
+    addChild(timeText);
+    timeText->setPosition(Vec2(-100, -100));
+    myInfoText = ui::Text::create("", "arial", 20);
+    addChild(myInfoText);
+    myInfoText->setAnchorPoint(Vec2(0, 0.5f));
+    myInfoText->setPosition(Vec2(20, 50));
+    oppInfoText = ui::Text::create("", "arial", 20);
+    addChild(oppInfoText);
+    oppInfoText->setAnchorPoint(Vec2(0, 0.5f));
+    oppInfoText->setPosition(Vec2(20, design.height - 50));
+    auto* back = addButton(this, "images/selectback.png",
+                           Vec2(design.width - 100, design.height - 100), this,
+                           toucheventselector(GBNetGame::onBack));
+    back->setScale(0.5f);
+
+    startGame();
+    director->addListener(kEvents[0], [this](const ResponseDataPack& p) { onUserInfo(p); });
+    director->addListener(kEvents[1], [this](const ResponseDataPack& p) { onChessResponse(p); });
+    director->addListener(kEvents[2], [this](const ResponseDataPack& p) { onOppChess(p); });
+    director->addListener(kEvents[3], [this](const ResponseDataPack& p) { onOppQuit(p); });
+    director->addListener(kEvents[4], [this](const ResponseDataPack& p) { onOverTime(p); });
+    return true;
+}
+
+void GBNetGame::removeNetListeners() {
+    for (const char* name : kEvents) {
+        GBDirector::getInstance()->removeListeners(name);
+    }
+}
+
+void GBNetGame::requestUserInfo() {
+    for (int32_t id : {myId, oppId}) {
+        auto* body = new CLDataBuffer();
+        body->addInt(id);
+        GBDirector::getInstance()->sendRequest(EVENT_GETUSERINFO, body, nullptr, false);
+    }
+}
+
+void GBNetGame::startGame() {
+    requestUserInfo();
+    createCursorStone(myColour);
+    const Size design = designSize();
+    sideStones[myColour - 1]->setPosition(Vec2(50, 100));
+    sideStones[opponentOf(myColour) - 1]->setPosition(Vec2(50, design.height - 100));
+    playing = true;
+    myTurn = myColour == kBlack;
+    startClock(myTurn);
+}
+
+bool GBNetGame::isMyTurn() {
+    return myTurn;
+}
+
+void GBNetGame::onFiveInRow(bool) {}
+
+void GBNetGame::playChess(int x, int y) {
+    if (!playing || !myTurn) {
+        return;
+    }
+    // The stone is placed when the server accepts it, not before.
+    auto* body = new CLDataBuffer();
+    body->addInt(x);
+    body->addInt(y);
+    GBDirector::getInstance()->sendRequest(EVENT_CHESS, body, nullptr, true);
+}
+
+int GBNetGame::resultFor(int32_t outcome, int32_t colour) {
+    switch (outcome) {
+    case OUTCOME_BLACK_WON:
+        return colour == kBlack ? 1 : 2;
+    case OUTCOME_WHITE_WON:
+        return colour == kWhite ? 1 : 2;
+    case OUTCOME_DRAW:
+        return 0;
+    default:
+        return 2;
+    }
+}
+
+void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !myTurn || !playing ||
+        !pack.response || pack.response->intAt(0) != 1) {
+        return;
+    }
+    const auto x = pack.request ? pack.request->intAt(0) : std::nullopt;
+    const auto y = pack.request ? pack.request->intAt(1) : std::nullopt;
+    const auto over = pack.response->intAt(1);
+    if (!x || !y || !over || !onBoard(*x, *y) || board[cellIndex(*x, *y)] != kEmpty) {
+        return;
+    }
+    const auto outcome = pack.response->intAt(2);
+    if (*over == 1 && !outcome) {
+        return;
+    }
+    putChess(*x, *y, myColour);
+    myTurn = false;
+    stopClock();
+    if (*over == 1) {
+        gameOver(resultFor(*outcome, myColour));
+    } else {
+        startClock(false);
+    }
+}
+
+void GBNetGame::onOppChess(const ResponseDataPack& pack) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || myTurn || !playing ||
+        !pack.response) {
+        return;
+    }
+    const CLDataBuffer& f = *pack.response;
+    const auto x = f.intAt(0);
+    const auto y = f.intAt(1);
+    const auto over = f.intAt(2);
+    // A point off the board or already taken is not a move this board can show.
+    if (!x || !y || !over || !onBoard(*x, *y) || board[cellIndex(*x, *y)] != kEmpty ||
+        (*over == 1 && !f.intAt(3))) {
+        return;
+    }
+    putChess(*x, *y, opponentOf(myColour));
+    stopClock();
+    if (*over == 1) {
+        gameOver(resultFor(*f.intAt(3), myColour));
+    } else {
+        myTurn = true;
+        startClock(true);
+    }
+}
+
+void GBNetGame::showNotice(const char* key) {
+    const Size design = designSize();
+    auto* notice = ui::Text::create(GBDirector::getInstance()->getText(key), "Arial", 20);
+    notice->setColor(Color3B::RED);
+    addChild(notice);
+    notice->setPosition(Vec2(design.width / 2, design.height - 200));
+}
+
+void GBNetGame::onOppQuit(const ResponseDataPack& pack) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !playing || !pack.response ||
+        pack.response->intAt(0) != oppId) {
+        return;
+    }
+    showNotice("leave");
+    stopClock();
+    gameOver(1);
+}
+
+void GBNetGame::onOverTime(const ResponseDataPack& pack) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !playing) {
+        return;
+    }
+    showNotice("overtime");
+    const auto winner = pack.response ? pack.response->intAt(0) : std::nullopt;
+    if (winner == oppId) {
+        stopClock();
+        gameOver(2);
+    } else if (winner == myId) {
+        stopClock();
+        gameOver(1);
+    }
+}
+
+void GBNetGame::gameOver(int result) {
+    myTurn = false;
+    playing = false;
+    requestUserInfo();
+    const Size design = designSize();
+    auto* picture = addButton(this, StringUtils::format("images/gameover%d.png", result).c_str(),
+                              Vec2::ZERO, this, toucheventselector(GBNetGame::onBack));
+    picture->setPosition(Vec2(design.width / 2, -picture->getContentSize().height / 2));
+    picture->runAction(MoveTo::create(1.0f, Vec2(design.width / 2, design.height / 2)));
+}
+
+void GBNetGame::onUserInfo(const ResponseDataPack& pack) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !pack.response ||
+        pack.response->fieldCount() < 6) {
+        return;
+    }
+    const CLDataBuffer& f = *pack.response;
+    const auto id = f.intAt(0);
+    const auto name = f.stringAt(1);
+    const auto score = f.intAt(2);
+    const auto won = f.intAt(3);
+    const auto lost = f.intAt(4);
+    const auto tied = f.intAt(5);
+    if (!id || !name || !score || !won || !lost || !tied) {
+        return;
+    }
+    GBDirector* director = GBDirector::getInstance();
+    const std::string line = *name + ": " + StringUtils::format("%d", *score) +
+                             director->getText("score") + StringUtils::format(" %d", *won) +
+                             director->getText("win") + StringUtils::format(" %d", *lost) +
+                             director->getText("lose") + StringUtils::format(" %d", *tied) +
+                             director->getText("tied");
+    if (*id == myId) {
+        myInfoText->setString(line);
+    } else if (*id == oppId) {
+        oppInfoText->setString(line);
+    }
+}
+
+void GBNetGame::startClock(bool localSide) {
+    stopClock();
+    timeText->setString(StringUtils::format("%d", kMoveSeconds));
+    timeText->setPosition(localSide ? Vec2(50, 150) : Vec2(50, designSize().height - 150));
+    Director::getInstance()->getScheduler()->schedule(CC_CALLBACK_1(GBNetGame::onClockTick, this),
+                                                      this, 1.0f, kMoveSeconds, 1.0f, false,
+                                                      kClockKey);
+}
+
+void GBNetGame::stopClock() {
+    Director::getInstance()->getScheduler()->unschedule(kClockKey, this);
+}
+
+void GBNetGame::onClockTick(float) {
+    const int left = std::max(0, std::atoi(timeText->getString().c_str()) - 1);
+    timeText->setString(StringUtils::format("%d", left));
+}
+
+void GBNetGame::onBack(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        leaveGame();
+    }
+}
+
+void GBNetGame::leaveGame() {
+    removeNetListeners();
+    GBDirector::getInstance()->sendRequest(EVENT_QUITCHESS, new CLDataBuffer(), nullptr, false);
+    slideTo(GBMatchScene::create(), Slide::BACK);
+}

@@ -1,0 +1,93 @@
+#include "GBRegistScene.h"
+
+#include "EventCodes.h"
+#include "GBDirector.h"
+#include "GBLoginScene.h"
+#include "SceneSupport.h"
+
+USING_NS_CC;
+using namespace scenes;
+
+namespace {
+const char* const kRegEvent = "gb_event_reg";
+}
+
+bool GBRegistScene::init() {
+    if (!LayerColor::initWithColor(kBackground)) {
+        return false;
+    }
+    GBDirector* director = GBDirector::getInstance();
+    const Size design = designSize();
+    const float w = design.width;
+    const float h = design.height;
+    const std::string placeholder = director->getText("passwordinput");
+
+    addLabel(this, director->getText("username") + ":", Vec2(w / 2 - 160, h - 100));
+    usernameField =
+        addField(this, director->getText("usernameinput"), Vec2(w / 2 - 100, h - 100), false);
+    addLabel(this, director->getText("password") + ":", Vec2(w / 2 - 160, h - 200));
+    passwordField = addField(this, placeholder, Vec2(w / 2 - 100, h - 200), true);
+    addLabel(this, director->getText("confirmpassword") + ":", Vec2(w / 2 - 160, h - 300));
+    confirmField = addField(this, placeholder, Vec2(w / 2 - 100, h - 300), true);
+    messageText = addMessageLine(this, Vec2(w / 2, h - 350));
+    addButton(this, "images/regist.png", Vec2(w / 2 - 100, h - 400), this,
+              toucheventselector(GBRegistScene::onRegist));
+    addButton(this, "images/back.png", Vec2(w / 2 + 100, h - 400), this,
+              toucheventselector(GBRegistScene::onBack));
+
+    director->addListener(kRegEvent,
+                          [this](const ResponseDataPack& pack) { onRegistResponse(pack); });
+    return true;
+}
+
+void GBRegistScene::onRegist(Ref*, ui::TouchEventType type) {
+    if (type != ui::TOUCH_EVENT_ENDED) {
+        return;
+    }
+    const std::string name = usernameField->getString();
+    const std::string password = passwordField->getString();
+    const std::string confirmation = confirmField->getString();
+    GBDirector* director = GBDirector::getInstance();
+    if (password != confirmation) {
+        messageText->setString(director->getText("passwordwarning"));
+        return;
+    }
+    if (name.empty() || password.empty()) {
+        messageText->setString(director->getText("emptywarning"));
+        return;
+    }
+    director->sendRequest(EVENT_REG, credentialBody(name, password), passwordContext(password),
+                          true);
+}
+
+void GBRegistScene::onRegistResponse(const ResponseDataPack& pack) {
+    GBDirector* director = GBDirector::getInstance();
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+        messageText->setString(director->getText("neterror"));
+        return;
+    }
+    const auto result = pack.response ? pack.response->intAt(0) : std::nullopt;
+    const auto name = pack.request ? pack.request->stringAt(0) : std::nullopt;
+    const auto password = pack.context ? pack.context->stringAt(0) : std::nullopt;
+    if (result != 1 || !name || !password) {
+        messageText->setString(director->getText("regfailed"));
+        return;
+    }
+    messageText->setString(director->getText("regsucceed"));
+    UserDefault* store = UserDefault::getInstance();
+    store->setStringForKey("username", *name);
+    store->setStringForKey("password", *password);
+    removeNetListeners();
+    slideTo(GBLoginScene::create(), Slide::BACK);
+}
+
+void GBRegistScene::onBack(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        removeNetListeners();
+        slideTo(GBLoginScene::create(), Slide::BACK);
+    }
+}
+
+void GBRegistScene::removeNetListeners() {
+    GBDirector::getInstance()->removeListeners(kRegEvent);
+}

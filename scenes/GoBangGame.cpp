@@ -1,0 +1,127 @@
+#include "GoBangGame.h"
+
+#include <algorithm>
+#include <cassert>
+#include <iterator>
+
+USING_NS_CC;
+
+namespace {
+const Vec2 kOffScreen(-100, -100);
+
+int axisIndex(double p, double margin) {
+    const int t = static_cast<int>(p - margin + GoBangGame::kSpacing / 2);
+    return static_cast<int>(t / GoBangGame::kSpacing);
+}
+} // namespace
+
+bool GoBangGame::init() {
+    if (!LayerColor::initWithColor(Color4B(139, 115, 85, 255))) {
+        return false;
+    }
+    sideStones[0] = Sprite::create("images/black.png");
+    sideStones[1] = Sprite::create("images/white.png");
+    boardSprite = Sprite::create("images/chessback.png");
+    highlight = Sprite::create("images/highlight.png");
+    // Every stone is drawn from these pictures: without them there is no game to show.
+    if (!sideStones[0] || !sideStones[1] || !boardSprite || !highlight) {
+        return false;
+    }
+    for (Sprite* side : sideStones) {
+        addChild(side);
+        side->setPosition(kOffScreen);
+    }
+    clearBoard();
+    const Size design = Director::getInstance()->getOpenGLView()->getDesignResolutionSize();
+    boardSprite->setPosition(design / 2);
+    addChild(boardSprite);
+    cursorStone = nullptr;
+    boardSprite->addChild(highlight, 0);
+    highlight->setPosition(kOffScreen);
+
+    auto* listener = EventListenerTouchOneByOne::create();
+    listener->onTouchBegan = [this](Touch* t, Event* e) { return onTouchBegan(t, e); };
+    listener->onTouchMoved = [this](Touch* t, Event* e) { onTouchMoved(t, e); };
+    listener->onTouchEnded = [this](Touch* t, Event* e) { onTouchEnded(t, e); };
+    _eventDispatcher->addEventListenerWithSceneGraphPriority(listener, this);
+    return true;
+}
+
+Vec2 GoBangGame::toBoard(const Vec2& location) const {
+    return location - boardSprite->getPosition() + boardSprite->getContentSize() / 2;
+}
+
+void GoBangGame::moveCursor(const Vec2& location) {
+    // Tests and the networked game may ask about touches before any game set a cursor up.
+    if (cursorStone) {
+        cursorStone->setPosition(location);
+    }
+}
+
+bool GoBangGame::onTouchBegan(Touch* touch, Event*) {
+    const Vec2 local = toBoard(touch->getLocation());
+    const Size size = boardSprite->getContentSize();
+    if (!playing || local.x <= 0 || local.x >= size.width || local.y <= 0 ||
+        local.y >= size.height) {
+        return false;
+    }
+    moveCursor(touch->getLocation());
+    return true;
+}
+
+void GoBangGame::onTouchMoved(Touch* touch, Event*) {
+    moveCursor(touch->getLocation());
+}
+
+void GoBangGame::onTouchEnded(Touch* touch, Event*) {
+    const Point p = touchToPoint(toBoard(touch->getLocation()));
+    if (isMyTurn() && p.valid() && board[cellIndex(p.x, p.y)] == kEmpty) {
+        playChess(p.x, p.y);
+    }
+    moveCursor(kOffScreen);
+}
+
+Point GoBangGame::touchToPoint(const Vec2& local) {
+    return Point{axisIndex(local.x, kMarginX), axisIndex(local.y, kMarginY)};
+}
+
+Vec2 GoBangGame::pointPosition(int x, int y) {
+    return Vec2(static_cast<float>(kMarginX + kSpacing * x),
+                static_cast<float>(kMarginY + kSpacing * y));
+}
+
+void GoBangGame::putChess(int x, int y, int32_t colour) {
+    assert(onBoard(x, y) && (colour == kBlack || colour == kWhite));
+    Sprite* stone = Sprite::createWithTexture(sideStones[colour - 1]->getTexture());
+    // Names repeat ((1, 11) and (11, 1) are both "q111"): they are never used to find a stone.
+    boardSprite->addChild(stone, 1, StringUtils::format("q%d%d", x, y));
+    board[cellIndex(x, y)] = colour;
+    const Vec2 at = pointPosition(x, y);
+    stone->setPosition(at);
+    highlight->setPosition(at);
+    stones.push_back(stone);
+}
+
+void GoBangGame::clearBoard() {
+    for (Sprite* stone : stones) {
+        stone->removeFromParentAndCleanup(true);
+    }
+    stones.clear();
+    std::fill(std::begin(board), std::end(board), kEmpty);
+}
+
+void GoBangGame::hideMarkers() {
+    sideStones[0]->setPosition(kOffScreen);
+    sideStones[1]->setPosition(kOffScreen);
+    highlight->setPosition(kOffScreen);
+}
+
+void GoBangGame::createCursorStone(int32_t colour) {
+    assert(colour == kBlack || colour == kWhite);
+    if (cursorStone) {
+        cursorStone->removeFromParentAndCleanup(true);
+    }
+    cursorStone = Sprite::createWithTexture(sideStones[colour - 1]->getTexture());
+    addChild(cursorStone);
+    cursorStone->setPosition(kOffScreen);
+}

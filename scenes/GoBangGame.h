@@ -1,0 +1,67 @@
+#pragma once
+// The board scene both game modes derive from: it owns the board and its picture, draws the
+// stones, marks the last one, floats a cursor stone under the finger and turns a touch into a
+// board point. Turns, opponents, scores and results belong to the subclasses, which answer the
+// four hooks below. Main thread only; the engine's node tree owns every sprite, the layer keeps
+// plain pointers.
+//
+// Board picture contract: in the picture's own coordinates (origin at its bottom-left corner)
+// intersection (x, y) lies at (12 + 34.8 x, 15 + 34.8 y). res/images/chessback.png is drawn so.
+
+#include "AIPlayer.h"
+#include "Board.h"
+#include "cocos2d.h"
+
+#include <cstdint>
+#include <vector>
+
+class GoBangGame : public cocos2d::LayerColor {
+public:
+    static constexpr double kMarginX = 12;
+    static constexpr double kMarginY = 15;
+    static constexpr double kSpacing = 34.8;
+
+    bool init() override;
+
+    virtual bool onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event);
+    virtual void onTouchMoved(cocos2d::Touch* touch, cocos2d::Event* event);
+    virtual void onTouchEnded(cocos2d::Touch* touch, cocos2d::Event* event);
+    // Whether the local player may place a stone now.
+    virtual bool isMyTurn() = 0;
+    // Shows the end of a game; the code is the subclass's own.
+    virtual void gameOver(int result) = 0;
+    // The local player chose the empty point (x, y), both in 0..14.
+    virtual void playChess(int x, int y) = 0;
+    // A line of five was completed, by the local player when true.
+    virtual void onFiveInRow(bool localPlayer) = 0;
+
+    // Places a stone of colour 1 or 2 and moves the last-stone marker under it; tests nothing.
+    void putChess(int x, int y, int32_t colour);
+    void clearBoard();
+    // The side indicators and the marker go off-screen.
+    void hideMarkers();
+    void createCursorStone(int32_t colour);
+    // The nearest intersection to a point in the board picture's coordinates; may lie off the
+    // board.
+    static Point touchToPoint(const cocos2d::Vec2& local);
+    // Where intersection (x, y) lies in the board picture's coordinates.
+    static cocos2d::Vec2 pointPosition(int x, int y);
+
+    const int32_t* getBoard() const { return board; }
+    bool isPlaying() const { return playing; }
+    cocos2d::Sprite* getBoardSprite() const { return boardSprite; }
+    const std::vector<cocos2d::Sprite*>& getStones() const { return stones; }
+
+protected:
+    int32_t board[kCellCount] = {};
+    bool playing = false;
+    cocos2d::Sprite* boardSprite = nullptr;
+    cocos2d::Sprite* cursorStone = nullptr;
+    cocos2d::Sprite* highlight = nullptr;
+    std::vector<cocos2d::Sprite*> stones;
+    cocos2d::Sprite* sideStones[2] = {};
+
+private:
+    cocos2d::Vec2 toBoard(const cocos2d::Vec2& location) const;
+    void moveCursor(const cocos2d::Vec2& location);
+};

@@ -1,0 +1,117 @@
+#include "HelloWorld.h"
+
+#include "DanJiGame.h"
+#include "EventCodes.h"
+#include "GBDirector.h"
+#include "GBLoginScene.h"
+
+USING_NS_CC;
+
+namespace {
+const char* const kNoticeEvent = "gb_event_getnotice";
+// The notice answer's second text begins with its date, which is all the menu shows of it.
+constexpr size_t kDateCharacters = 10;
+
+// The first `count` characters of UTF-8 text, never cutting one in half.
+std::string firstCharacters(const std::string& text, size_t count) {
+    size_t end = 0;
+    for (size_t seen = 0; end < text.size() && seen < count; ++seen) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            ++end;
+        }
+    }
+    return text.substr(0, end);
+}
+
+ui::Button* addButton(Layer* layer, const char* image) {
+    auto* button = ui::Button::create(image, "", "", ui::Widget::TextureResType::LOCAL);
+    layer->addChild(button);
+    return button;
+}
+} // namespace
+
+bool HelloWorld::init() {
+    if (!LayerColor::initWithColor(Color4B(139, 115, 85, 255))) {
+        return false;
+    }
+    const Size design = Director::getInstance()->getOpenGLView()->getDesignResolutionSize();
+    noticeText = ui::Text::create("", "Arial", 24);
+    noticeText->setTextAreaSize(Size(design.width, 100));
+    addChild(noticeText);
+    noticeText->setAnchorPoint(Vec2(0, 1));
+    noticeText->setPosition(Vec2(0, 40));
+
+    const Vec2 centre(design.width / 2, design.height / 2);
+    auto* single = addButton(this, "images/danjigame.png");
+    single->setPosition(centre + Vec2(0, single->getContentSize().height));
+    single->addTouchEventListener(this, toucheventselector(HelloWorld::onDanJiGame));
+    auto* online = addButton(this, "images/netgame.png");
+    online->setPosition(centre);
+    online->addTouchEventListener(this, toucheventselector(HelloWorld::onNetGame));
+    auto* exit = addButton(this, "images/exitgame.png");
+    exit->setPosition(centre - Vec2(0, exit->getContentSize().height));
+    exit->addTouchEventListener(this, toucheventselector(HelloWorld::onExitGame));
+
+    GBDirector* director = GBDirector::getInstance();
+    director->addListener(kNoticeEvent, [this](const ResponseDataPack& pack) { onNotice(pack); });
+    auto* body = new CLDataBuffer();
+    body->addString("cn");
+    director->sendRequest(EVENT_GETNOTICE, body, nullptr, false);
+    return true;
+}
+
+void HelloWorld::leaveFor(Layer* layer) {
+    // A scene that cannot be built (its pictures are missing) leaves the menu as it is.
+    if (!layer) {
+        return;
+    }
+    GBDirector::getInstance()->removeListeners(kNoticeEvent);
+    auto* scene = Scene::create();
+    scene->addChild(layer);
+    Director::getInstance()->replaceScene(TransitionMoveInR::create(0.5f, scene));
+}
+
+void HelloWorld::onDanJiGame(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        leaveFor(DanJiGame::create(0));
+    }
+}
+
+void HelloWorld::onNetGame(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        leaveFor(GBLoginScene::create());
+    }
+}
+
+void HelloWorld::onExitGame(Ref*, ui::TouchEventType type) {
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        GBDirector::getInstance()->removeListeners(kNoticeEvent);
+        Director::getInstance()->end();
+    }
+}
+
+bool HelloWorld::noticeLine(const CLDataBuffer* response, std::string& line) {
+    const auto result = response ? response->intAt(0) : std::nullopt;
+    if (!result) {
+        return false;
+    }
+    if (*result != 1) {
+        line.clear();
+        return true;
+    }
+    const auto notice = response->stringAt(1);
+    const auto dated = response->stringAt(2);
+    if (!notice || !dated) {
+        return false;
+    }
+    line = firstCharacters(*dated, kDateCharacters) + "  " + *notice;
+    return true;
+}
+
+void HelloWorld::onNotice(const ResponseDataPack& pack) {
+    std::string line;
+    if (pack.status == CLNetworkModule::PACKET_RECEIVED && noticeLine(pack.response, line)) {
+        noticeText->setString(line);
+    }
+}

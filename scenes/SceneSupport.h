@@ -1,0 +1,45 @@
+#pragma once
+// What every scene layer of the game builds the same way: the design size, the slide to the
+// next scene, the widgets of the menus and forms, and the credential request of the login and
+// registration forms.
+
+#include "cocos2d.h"
+#include "ui/CocosGUI.h"
+
+#include <string>
+
+class CLDataBuffer;
+
+namespace scenes {
+
+// The background of every scene layer.
+const cocos2d::Color4B kBackground(139, 115, 85, 255);
+
+// The design resolution set at start-up, which every layout is computed from.
+cocos2d::Size designSize();
+
+enum class Slide { FORWARD, BACK };
+// Replaces the running scene with a new one holding `layer`, sliding in from the right going
+// forward and from the left going back, in 0.5 s. Does nothing for a null layer (a scene whose
+// pictures are missing): the player stays where they are.
+void slideTo(cocos2d::Layer* layer, Slide direction);
+
+// A picture button with only its normal image, whose ended touches go to `handler`.
+cocos2d::ui::Button* addButton(cocos2d::Node* parent, const char* image, const cocos2d::Vec2& at,
+                               cocos2d::Ref* target, cocos2d::ui::SEL_TouchEvent handler);
+
+// The forms' widgets, all in "Arial" 26: a label, an input field growing to the right of `at`
+// with the placeholder text, and the red message line.
+cocos2d::ui::Text* addLabel(cocos2d::Node* parent, const std::string& text,
+                            const cocos2d::Vec2& at);
+cocos2d::ui::TextField* addField(cocos2d::Node* parent, const std::string& placeholder,
+                                 const cocos2d::Vec2& at, bool password);
+cocos2d::ui::Text* addMessageLine(cocos2d::Node* parent, const cocos2d::Vec2& at);
+
+// The login and registration request: the name as typed and the password's MD5 digest; the
+// context keeps the password as typed, which never leaves the machine. Both are new buffers for
+// GBDirector::sendRequest.
+CLDataBuffer* credentialBody(const std::string& name, const std::string& password);
+CLDataBuffer* passwordContext(const std::string& password);
+
+} // namespace scenes

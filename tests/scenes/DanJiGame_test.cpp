@@ -1,0 +1,253 @@
+// The single-player game driven by touches, as a player plays it: the board's touch rules, the
+// colour draw, whole games to a win, a loss and a draw, the score and its stake, the result
+// picture and the way back to the menu.
+
+#include "DanJiGame.h"
+#include "HelloWorld.h"
+#include "SceneFixture.h"
+
+USING_NS_CC;
+
+namespace {
+
+const Vec2 kOffScreen(-100, -100);
+
+class SinglePlayerTest : public SceneFixture {
+protected:
+    // Enters the game (level 0) with the colour draw giving the user `colour`.
+    DanJiGame* enter(int32_t colour) {
+        for (unsigned seed = 1; seed < 100; ++seed) {
+            RandomHelper::getEngine().seed(seed);
+            if ((cocos2d::random() % 2 == 0 ? kBlack : kWhite) == colour) {
+                RandomHelper::getEngine().seed(seed);
+                break;
+            }
+        }
+        game = show(DanJiGame::create(0));
+        return game;
+    }
+    Vec2 at(int x, int y) const {
+        return game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y));
+    }
+    void play(int x, int y) { h.touch(at(x, y)); }
+    int32_t cell(int x, int y) const { return game->getBoard()[cellIndex(x, y)]; }
+    int32_t user() const { return game->getUserColour(); }
+    int32_t computer() const { return opponentOf(user()); }
+    int stored() { return UserDefault::getInstance()->getIntegerForKey("score", 50); }
+    std::string scoreText() { return EngineHarness::textOf(h.find<ui::Text>()); }
+    Node* cursor() const { return game->getChildren().back(); }
+    // The buttons of the scene: the back button, then the result picture when one is shown.
+    std::vector<ui::Button*> buttons() {
+        std::vector<ui::Button*> out;
+        for (Node* n : h.allNodes()) {
+            if (auto* b = dynamic_cast<ui::Button*>(n)) {
+                out.push_back(b);
+            }
+        }
+        return out;
+    }
+    ui::Button* result() {
+        auto all = buttons();
+        return all.size() > 1 ? all.back() : nullptr;
+    }
+    // Puts down stones of `colour` without turns, as a position to play from.
+    void setUp(int32_t colour, std::initializer_list<std::pair<int, int>> points) {
+        for (auto [x, y] : points) {
+            game->putChess(x, y, colour);
+        }
+    }
+
+    DanJiGame* game = nullptr;
+};
+
+TEST(BoardTouch, PointsMapToTheNearestIntersectionWithTheMarginsOfThePicture) {
+    struct Case {
+        float px, py;
+        int x, y;
+    };
+    const Case cases[] = {
+        {12, 15, 0, 0},            // the lowest-left intersection
+        {12 + 34.8f * 7, 15 + 34.8f * 7, 7, 7},
+        {29.3f, 32.3f, 0, 0},      // just short of half a spacing
+        {29.7f, 32.7f, 1, 1},      // just past it
+        {-40.3f, -37.3f, 0, 0},    // left of and below the picture, still index 0
+        {-40.5f, -37.5f, -1, -1},  // far enough out to be refused
+        {516.5f, 519.5f, 14, 14},  // beyond the last line, still 14
+        {516.7f, 519.7f, 15, 15},
+    };
+    for (const Case& c : cases) {
+        const Point p = GoBangGame::touchToPoint(Vec2(c.px, c.py));
+        EXPECT_EQ(p.x, c.x) << c.px;
+        EXPECT_EQ(p.y, c.y) << c.py;
+    }
+}
+
+TEST_F(SinglePlayerTest, FirstEntryPaysTheStakeAndShowsTheBoard) {
+    enter(kBlack);
+    EXPECT_EQ(scoreText(), "Score : 48");
+    EXPECT_EQ(stored(), 48);
+    EXPECT_EQ(game->getBoardSprite()->getPosition(), Vec2(288, 509.76f));
+    ui::Button* back = buttons().front();
+    EXPECT_EQ(back->getPosition(), Vec2(476, 919.52f));
+    EXPECT_EQ(back->getScale(), 0.5f);
+    EXPECT_TRUE(game->getStones().empty());
+    EXPECT_TRUE(game->isMyTurn());
+}
+
+TEST_F(SinglePlayerTest, AsWhiteTheComputersOpeningStoneIsThereBeforeAnyTouch) {
+    enter(kWhite);
+    EXPECT_EQ(cell(7, 7), kBlack);
+    EXPECT_EQ(game->getStones().size(), 1u);
+    EXPECT_TRUE(game->isMyTurn());
+}
+
+TEST_F(SinglePlayerTest, ATouchPlacesTheUsersStoneAndTheComputersReplyInOneGo) {
+    enter(kBlack);
+    h.press(at(7, 7));
+    EXPECT_EQ(cursor()->getPosition(), at(7, 7)); // the cursor stone follows the finger
+    h.moveTo(at(3, 3));
+    EXPECT_EQ(cursor()->getPosition(), at(3, 3));
+    h.release(at(3, 3));
+    EXPECT_EQ(cell(3, 3), kBlack);
+    EXPECT_EQ(game->getStones().size(), 2u);
+    EXPECT_EQ(cursor()->getPosition(), kOffScreen);
+    EXPECT_TRUE(game->isMyTurn());
+
+    // An occupied point, and a touch beginning off the picture, place nothing.
+    play(3, 3);
+    h.touch(Vec2(288, 100));
+    EXPECT_EQ(game->getStones().size(), 2u);
+    EXPECT_EQ(cursor()->getPosition(), kOffScreen);
+}
+
+TEST_F(SinglePlayerTest, ATouchThatBeginsOnTheBoardAndEndsJustOffItStillCounts) {
+    enter(kBlack);
+    const Vec2 corner = at(0, 0);
+    h.press(corner + Vec2(5, 5));
+    h.release(corner - Vec2(30, 30)); // off the picture, still index 0 on both axes
+    EXPECT_EQ(cell(0, 0), kBlack);
+}
+
+TEST_F(SinglePlayerTest, CompletingFiveWinsTwiceTheStakeAndTheResultRestartsFree) {
+    enter(kBlack);
+    setUp(kBlack, {{3, 7}, {4, 7}, {5, 7}, {6, 7}});
+    setUp(kWhite, {{3, 8}, {4, 8}, {5, 8}});
+    play(7, 7);
+    EXPECT_FALSE(game->isPlaying());
+    EXPECT_EQ(stored(), 52);
+    EXPECT_EQ(scoreText(), "Score : 52");
+    ui::Button* picture = result();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->getNormalFile(), "images/gameover1.png");
+
+    // It slides up from just below the screen to the middle in 1.0 s.
+    const float h0 = picture->getContentSize().height;
+    EXPECT_EQ(picture->getPosition(), Vec2(288, -h0 / 2));
+    h.advance(0.5f);
+    EXPECT_GT(picture->getPosition().y, -h0 / 2);
+    EXPECT_LT(picture->getPosition().y, 509.76f);
+    h.advance(0.5f);
+    EXPECT_EQ(picture->getPosition(), Vec2(288, 509.76f));
+
+    // The board does not take touches now; the picture starts the next game, without a stake.
+    play(0, 0);
+    EXPECT_EQ(cell(0, 0), kEmpty);
+    h.tap(picture);
+    EXPECT_EQ(result(), nullptr);
+    EXPECT_TRUE(game->isPlaying());
+    EXPECT_EQ(stored(), 52);
+    EXPECT_LE(game->getStones().size(), 1u); // the computer's opening stone when it is black
+}
+
+TEST_F(SinglePlayerTest, TheComputerTakesAFiveItIsOfferedAndTheScoreStays) {
+    enter(kBlack);
+    setUp(kWhite, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+    setUp(kBlack, {{10, 10}, {10, 11}, {11, 10}});
+    play(12, 12);
+    EXPECT_EQ(cell(4, 0), kWhite);
+    EXPECT_FALSE(game->isPlaying());
+    EXPECT_EQ(stored(), 48);
+    ASSERT_NE(result(), nullptr);
+    EXPECT_EQ(result()->getNormalFile(), "images/gameover2.png");
+}
+
+// Colours in pairs along the rows, shifted one per row: no line of three anywhere in any
+// direction, so a board filled this way is a draw.
+int32_t drawPattern(int x, int y) {
+    return (x / 2 + y) % 2 == 0 ? kBlack : kWhite;
+}
+
+TEST_F(SinglePlayerTest, TheStoneThatFillsTheBoardDrawsEvenWhenItMakesFive) {
+    struct Case {
+        const char* what;
+        bool makesFive;
+    };
+    for (const Case c : {Case{"plain draw", false}, Case{"last stone makes five", true}}) {
+        SCOPED_TRACE(c.what);
+        UserDefault::getInstance()->setIntegerForKey("score", 50);
+        h.director()->replaceScene(Scene::create()); // leave the previous game
+        h.frame();
+        enter(kBlack);
+        // (14, 14) stays empty for the user. With `makesFive`, (10..13, 14) are the user's
+        // too, so the last stone completes a row of five.
+        for (int x = 0; x < kBoardSize; ++x) {
+            for (int y = 0; y < kBoardSize; ++y) {
+                const bool row = c.makesFive && y == 14 && x >= 10;
+                if (x == 14 && y == 14) {
+                    continue;
+                }
+                game->putChess(x, y, row ? kBlack : drawPattern(x, y));
+            }
+        }
+        play(14, 14);
+        EXPECT_EQ(cell(14, 14), kBlack);
+        EXPECT_EQ(checkFive(game->getBoard(), 14, 14, kBlack), c.makesFive);
+        EXPECT_FALSE(game->isPlaying());
+        EXPECT_EQ(stored(), 50); // 50 - 2 on entry + 2 for the draw
+        ASSERT_NE(result(), nullptr);
+        EXPECT_EQ(result()->getNormalFile(), "images/gameover0.png");
+    }
+}
+
+TEST_F(SinglePlayerTest, AWholeGameByTouchesEndsWithTheScoreItsResultEarns) {
+    for (int32_t colour : {kBlack, kWhite}) {
+        SCOPED_TRACE(colour == kBlack ? "as black" : "as white");
+        UserDefault::getInstance()->setIntegerForKey("score", 50);
+        h.director()->replaceScene(Scene::create());
+        h.frame();
+        enter(colour);
+        // The user's touches follow a coach that looks one move ahead.
+        struct Coach : MoveReceiver {
+            Point chosen;
+            void computerMove(int x, int y) override { chosen = Point{x, y}; }
+        } coach;
+        AIPlayer advice(colour, 1, &coach);
+        for (int move = 0; move < kCellCount && game->isPlaying(); ++move) {
+            advice.think(game->getBoard());
+            play(coach.chosen.x, coach.chosen.y);
+            ASSERT_EQ(cell(coach.chosen.x, coach.chosen.y), colour);
+        }
+        ASSERT_FALSE(game->isPlaying());
+        ASSERT_NE(result(), nullptr);
+        // Whoever put the last stone down ended the game.
+        const Sprite* last = game->getStones().back();
+        const Point p = GoBangGame::touchToPoint(last->getPosition());
+        const int32_t lastColour = cell(p.x, p.y);
+        const bool won = lastColour == colour && checkFive(game->getBoard(), p.x, p.y, colour);
+        const bool full = isBoardFull(game->getBoard());
+        EXPECT_EQ(result()->getNormalFile(),
+                  full ? "images/gameover0.png"
+                       : won ? "images/gameover1.png" : "images/gameover2.png");
+        EXPECT_EQ(stored(), full ? 50 : won ? 52 : 48);
+    }
+}
+
+TEST_F(SinglePlayerTest, TheBackButtonReturnsToTheMenuAndKeepsTheScore) {
+    enter(kBlack);
+    play(7, 7);
+    h.tap(buttons().front());
+    EXPECT_NE(running<HelloWorld>(), nullptr);
+    EXPECT_EQ(stored(), 48);
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+// The main menu: where its buttons lead, the notice line, and the notice listener it must give
+// back on every way out.
+
+#include "DanJiGame.h"
+#include "EventCodes.h"
+#include "GBLoginScene.h"
+#include "HelloWorld.h"
+#include "SceneFixture.h"
+
+USING_NS_CC;
+
+namespace {
+
+class MenuTest : public SceneFixture {
+protected:
+    enum Which { SINGLE, ONLINE, EXIT };
+    // The menu's buttons in the order it makes them: single player, online, exit.
+    ui::Button* button(Which which) {
+        std::vector<ui::Button*> buttons;
+        for (Node* n : h.allNodes()) {
+            if (auto* b = dynamic_cast<ui::Button*>(n)) {
+                buttons.push_back(b);
+            }
+        }
+        return which < static_cast<int>(buttons.size()) ? buttons[which] : nullptr;
+    }
+    std::string notice() { return EngineHarness::textOf(menu->getChildren().front()); }
+    // A listener under the notice's name is accepted only if nobody holds the name.
+    bool noticeNameFree() {
+        const bool free = director.addListener("gb_event_getnotice", [](const auto&) {});
+        director.removeListeners("gb_event_getnotice");
+        return free;
+    }
+
+    HelloWorld* menu = show(HelloWorld::create());
+};
+
+TEST_F(MenuTest, ButtonsStandStackedInTheMiddle) {
+    ui::Button* single = button(SINGLE);
+    ui::Button* online = button(ONLINE);
+    ui::Button* exit = button(EXIT);
+    ASSERT_TRUE(single && online && exit);
+    const Vec2 centre(288, 1019.52f / 2);
+    EXPECT_EQ(online->getPosition(), centre);
+    EXPECT_EQ(single->getPosition(), centre + Vec2(0, single->getContentSize().height));
+    EXPECT_EQ(exit->getPosition(), centre - Vec2(0, exit->getContentSize().height));
+    EXPECT_EQ(notice(), "");
+}
+
+TEST_F(MenuTest, SinglePlayerButtonSlidesToTheGameAndFreesTheNoticeName) {
+    EXPECT_FALSE(noticeNameFree());
+    h.tap(button(SINGLE));
+    EXPECT_TRUE(noticeNameFree());
+    EXPECT_NE(running<DanJiGame>(), nullptr);
+}
+
+TEST_F(MenuTest, OnlineButtonSlidesToTheLoginScene) {
+    h.tap(button(ONLINE));
+    EXPECT_TRUE(noticeNameFree());
+    EXPECT_NE(running<GBLoginScene>(), nullptr);
+}
+
+TEST_F(MenuTest, ExitButtonEndsTheEngine) {
+    h.tap(button(EXIT));
+    EXPECT_TRUE(noticeNameFree());
+    EXPECT_TRUE(h.director()->isEnding());
+}
+
+TEST_F(MenuTest, ATouchReleasedOffTheButtonDoesNothing) {
+    ui::Button* single = button(SINGLE);
+    h.press(EngineHarness::worldCentre(single));
+    h.release(Vec2(20, 20));
+    EXPECT_FALSE(noticeNameFree());
+    EXPECT_EQ(running<HelloWorld>(), menu);
+}
+
+TEST_F(MenuTest, NoticeLineFromTheAnswersFields) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> strings; // fields 1 and 2 after field 0 = 1
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"date cut to ten characters", {"Server moves tonight", "2026-12-06 20:00"},
+         "2026-12-06  Server moves tonight"},
+        {"a short second text shown whole", {"Hello", "today"}, "today  Hello"},
+        {"ten characters, not ten bytes", {"n", "\xC3\xA9t\xC3\xA9 2026-12-06"},
+         "\xC3\xA9t\xC3\xA9 2026-1  n"},
+    };
+    for (const Case& c : cases) {
+        CLDataBuffer fields = ints({1});
+        for (const std::string& s : c.strings) {
+            fields.addString(s.c_str());
+        }
+        std::string line;
+        EXPECT_TRUE(HelloWorld::noticeLine(&fields, line)) << c.what;
+        EXPECT_EQ(line, c.shown) << c.what;
+    }
+    // Field 0 other than 1 clears the line.
+    CLDataBuffer cleared = ints({0});
+    std::string line = "old";
+    EXPECT_TRUE(HelloWorld::noticeLine(&cleared, line));
+    EXPECT_EQ(line, "");
+    // Missing or mistyped fields: the line keeps what it showed.
+    CLDataBuffer cut = ints({1});
+    cut.addString("only one");
+    CLDataBuffer mistyped = ints({1, 2, 3});
+    CLDataBuffer none;
+    for (const CLDataBuffer* bad : {&cut, &mistyped, &none, static_cast<CLDataBuffer*>(nullptr)}) {
+        line = "kept";
+        EXPECT_FALSE(HelloWorld::noticeLine(bad, line));
+        EXPECT_EQ(line, "kept");
+    }
+}
+
+TEST_F(MenuTest, NoticeAnswerReachesTheLine) {
+    CLDataBuffer good = ints({1});
+    good.addString("Welcome");
+    good.addString("2026-12-06 08:00");
+    answer(0, EVENT_GETNOTICE, &good); // the menu's request was the director's first
+    h.advance(0.2f);
+    EXPECT_EQ(notice(), "2026-12-06  Welcome");
+}
+
+TEST_F(MenuTest, AFreshMenuAfterTheGameAsksForTheNoticeAgain) {
+    h.tap(button(SINGLE));
+    auto* game = running<DanJiGame>();
+    ASSERT_NE(game, nullptr);
+    h.tap(h.find<ui::Button>()); // the game's back button
+    menu = running<HelloWorld>();
+    ASSERT_NE(menu, nullptr);
+    CLDataBuffer fields = ints({1});
+    fields.addString("Back again");
+    fields.addString("2026-12-07");
+    answer(1, EVENT_GETNOTICE, &fields); // the second menu's request
+    h.advance(0.2f);
+    EXPECT_EQ(notice(), "2026-12-07  Back again");
+}
+
+} // namespace

@@ -1,0 +1,42 @@
+#include "SceneFixture.h"
+
+#include "Packet.h"
+
+USING_NS_CC;
+
+namespace {
+// Nothing listens here: the director is never started, so it never connects.
+constexpr uint16_t kUnusedPort = 9;
+} // namespace
+
+SceneFixture::SceneFixture()
+    : director("127.0.0.1", kUnusedPort, dir.file("netlog").c_str()), h(Size(400, 708)) {
+    UserDefault::setStorageDirectory(dir.path());
+    const Size frame = h.view()->getFrameSize();
+    h.view()->setDesignResolutionSize(
+        576, static_cast<float>(static_cast<double>(frame.height / frame.width) * 576.0),
+        ResolutionPolicy::SHOW_ALL);
+    FileUtils::getInstance()->setSearchPaths({KORALITH_RES_DIR});
+    RandomHelper::getEngine().seed(1);
+    h.director()->getScheduler()->schedule(CC_CALLBACK_1(GBDirector::dispatchEvents, &director),
+                                           &director, 0.1f, CC_REPEAT_FOREVER, 0.1f, false,
+                                           "fff");
+}
+
+SceneFixture::~SceneFixture() {
+    FileUtils::getInstance()->setSearchPaths({""});
+}
+
+void SceneFixture::answer(uint32_t seq, int32_t code, const CLDataBuffer* fields) {
+    const std::vector<uint8_t> packet = buildResponsePacket(code, seq, fields);
+    director.onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + kLengthFieldSize,
+                            static_cast<uint32_t>(packet.size() - kLengthFieldSize));
+}
+
+CLDataBuffer ints(std::initializer_list<int32_t> values) {
+    CLDataBuffer out;
+    for (int32_t v : values) {
+        out.addInt(v);
+    }
+    return out;
+}

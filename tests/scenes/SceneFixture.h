@@ -1,0 +1,51 @@
+#pragma once
+// The scenes as a player meets them, headless: the real scene classes on the engine harness
+// (400 x 708 frame, the 576 x 1019.52 design size start-up sets, frames of 1/60 s), the game's
+// real pictures, the settings store in a temporary folder, and a real GBDirector whose dispatch
+// step the frames drive every 0.1 s. The director is not started: what the scenes send stays
+// queued, and answers are fed in as the network thread would hand them over.
+
+#include "../engine/TestSupport.h"
+#include "CLDataBuffer.h"
+#include "GBDirector.h"
+#include "harness/EngineHarness.h"
+
+#include <gtest/gtest.h>
+
+class SceneFixture : public ::testing::Test {
+protected:
+    SceneFixture();
+    ~SceneFixture() override;
+
+    // Runs `layer` in a new scene as the first one.
+    template <typename L>
+    L* show(L* layer) {
+        auto* scene = cocos2d::Scene::create();
+        scene->addChild(layer);
+        h.runScene(scene);
+        return layer;
+    }
+    // The running scene's layer of type L once any slide has ended; null when it is another.
+    template <typename L>
+    L* running() {
+        h.advance(0.6f);
+        cocos2d::Scene* scene = h.director()->getRunningScene();
+        if (!scene || scene->getChildren().empty()) {
+            return nullptr;
+        }
+        return dynamic_cast<L*>(scene->getChildren().front());
+    }
+    // An answer to request (seq, code), or a push, as it comes off the network; delivered at
+    // the next dispatch step (run the frames of 0.1 s to see it).
+    void answer(uint32_t seq, int32_t code, const CLDataBuffer* fields);
+    void push(int32_t code, const CLDataBuffer* fields) { answer(0, code, fields); }
+
+    cocos2d::Size design() const { return h.director()->getWinSize(); }
+
+    TempDir dir;
+    GBDirector director;
+    EngineHarness h;
+};
+
+// A field list written out: ints(1, 2), then strings with addString.
+CLDataBuffer ints(std::initializer_list<int32_t> values);
