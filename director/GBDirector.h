@@ -86,8 +86,10 @@ public:
 
     // The network module's callback: network thread only.
     void onNetworkEvent(CLNetworkModule::CallBackType type, const uint8_t* data, uint32_t length);
-    // The scheduled step, main thread: delivers every event that arrived, in order. dt advances
-    // the director's clock, which times pending requests out.
+    // The scheduled step, main thread: delivers every event that arrived, in order. A push
+    // nobody listens for is held for the next step; a delivered match push drops the game pushes
+    // held before it (they belong to a game the player left). dt advances the director's clock,
+    // which times pending requests out.
     void dispatchEvents(float dt);
 
     // The message format's packet building and response parsing (director/Packet.h).
@@ -100,10 +102,16 @@ public:
 private:
     using Key = std::pair<uint32_t, int32_t>; // (seq, code)
 
+    // False when nobody listens for the push yet: it is held.
+    bool deliverPush(const NetEvent& event);
+    void deliverAnswer(const PendingRequest& request, CLNetworkModule::CallBackType status,
+                       std::unique_ptr<CLDataBuffer> fields);
+    void expireRequests();
+    const Listener* listenerFor(int32_t code) const;
+
     CLNetworkModule netModule;
     std::thread netThread;
     std::mutex eventMutex;
-    bool bigEndian = true;
     uint32_t nextSeq = 0;
     std::map<Key, PendingRequest> pending;
     std::list<NetEvent> events; // guarded by eventMutex

@@ -3,8 +3,8 @@
 // all three buffers and frees them as soon as the listener returns: a listener copies what it
 // keeps. Check `status` first and read `response` only when it is PACKET_RECEIVED.
 //
-// This header names the network module's status codes, so including it takes koralith_net as
-// well; the game server never includes it.
+// It names the network module's status codes, so it belongs to koralith_director, not to the
+// engine-free message format that the game server shares.
 
 #include "CLDataBuffer.h"
 #include "CLNetworkModule.h"
