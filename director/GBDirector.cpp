@@ -58,6 +58,11 @@ bool GBDirector::start() {
     cocos2d::Director::getInstance()->getScheduler()->schedule(
         [this](float dt) { dispatchEvents(dt); }, this, kDispatchInterval, CC_REPEAT_FOREVER,
         kDispatchInterval, false, kDispatchKey);
+    loadTexts();
+    return true;
+}
+
+void GBDirector::loadTexts() {
     // A missing or broken text.xml gives null or an empty table; getText copes with both.
     if (cocos2d::__Dictionary* table =
             cocos2d::__Dictionary::createWithContentsOfFile("text.xml")) {
@@ -67,7 +72,6 @@ bool GBDirector::start() {
         }
         texts = table;
     }
-    return true;
 }
 
 void GBDirector::stop() {

@@ -81,6 +81,9 @@ public:
     // At most one listener per event name: false, and the new one discarded, when taken.
     bool addListener(const std::string& name, const Listener& listener);
     void removeListeners(const std::string& name);
+    // Reads text.xml through the engine's search paths (start() does this); tests of the
+    // scenes load it without starting the network.
+    void loadTexts();
     // The text under `key` in text.xml; empty when missing or when no table was loaded.
     std::string getText(const std::string& key) const;
 
