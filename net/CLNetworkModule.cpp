@@ -7,20 +7,16 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// Every byte of the packet or nothing that counts: a send cut short leaves the stream unusable.
-bool sendAll(CLSocketHandle socket, const uint8_t* data, uint32_t length) {
-    for (uint32_t sent = 0; sent < length;) {
-        const long passed = clsocket::sendSome(socket, data + sent, length - sent);
-        if (passed <= 0) {
-            return false;
-        }
-        sent += static_cast<uint32_t>(passed);
-    }
-    return true;
+// Whole milliseconds from now until `end`, rounded up; 0 once it has passed.
+int msUntil(Clock::time_point end) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
 }
 
 } // namespace
@@ -69,6 +65,15 @@ void CLNetworkModule::disconnect() {
     resetReceive();
 }
 
+void CLNetworkModule::dropBrokenStream() {
+    writeLog("数据接收失败，连接已断开");
+    disconnect();
+}
+
+bool CLNetworkModule::packetOverdue() const {
+    return headerCount > 0 && Clock::now() >= packetDeadline;
+}
+
 void CLNetworkModule::setTimeouts(int connectMs, int ioMs) {
     connectTimeoutMs = connectMs;
     ioTimeoutMs = ioMs;
@@ -77,7 +82,7 @@ void CLNetworkModule::setTimeouts(int connectMs, int ioMs) {
 void CLNetworkModule::adoptConnection(CLSocketHandle connection) {
     disconnect();
     socket = connection;
-    clsocket::configure(socket, ioTimeoutMs);
+    clsocket::configure(socket);
     connected = true;
 }
 
@@ -88,11 +93,11 @@ bool CLNetworkModule::connectServer() {
         writeLog("Socket创建失败");
         return false;
     }
-    if (!clsocket::connectWithin(socket, host, port, connectTimeoutMs)) {
+    if (!clsocket::connectWithin(socket, host, port, connectTimeoutMs, stopCheck())) {
         disconnect();
         return false;
     }
-    clsocket::configure(socket, ioTimeoutMs);
+    clsocket::configure(socket);
     connected = true;
     writeLog("网络连接成功");
     return true;
@@ -121,9 +126,34 @@ void CLNetworkModule::requestStop() {
     stopFlag.exchange(true);
 }
 
+// Every byte of the packet or nothing that counts: a send cut short leaves the stream unusable.
+// The io time-out runs from the last progress, so a slow reader gets a large packet in the end.
+CLNetworkModule::SendResult CLNetworkModule::sendAll(const uint8_t* data, uint32_t length) {
+    Clock::time_point progress = Clock::now();
+    for (uint32_t sent = 0; sent < length;) {
+        const int left = msUntil(progress + std::chrono::milliseconds(ioTimeoutMs));
+        const clsocket::Wait wait = clsocket::waitFor(socket, true, left, stopCheck());
+        if (wait == clsocket::Wait::Cancelled) {
+            return SendResult::Stopped;
+        }
+        const long passed = wait == clsocket::Wait::Ready
+                                ? clsocket::sendSome(socket, data + sent, length - sent)
+                                : -1;
+        if (passed == clsocket::kWouldBlock && left > 0) {
+            continue;
+        }
+        if (passed <= 0) {
+            return SendResult::Failed;
+        }
+        sent += static_cast<uint32_t>(passed);
+        progress = Clock::now();
+    }
+    return SendResult::Sent;
+}
+
 // Sends the head of the queue, or hands it back when it cannot go out; false when the packet was
-// handed back, which ends the pass. The packet leaves the queue before the send, so that a slow
-// send never holds up sendData on the main thread.
+// handed back or dropped at a stop, which ends the pass. The packet leaves the queue before the
+// send, so that a slow send never holds up sendData on the main thread.
 bool CLNetworkModule::sendQueuedPacket() {
     Packet packet;
     {
@@ -139,7 +169,11 @@ bool CLNetworkModule::sendQueuedPacket() {
         notify(SEND_NOT_CONNECTED, packet.data.get(), packet.length);
         return false;
     }
-    if (!sendAll(socket, packet.data.get(), packet.length)) {
+    const SendResult result = sendAll(packet.data.get(), packet.length);
+    if (result == SendResult::Stopped) {
+        return false; // the stop drops it like every other unsent packet: no callback
+    }
+    if (result == SendResult::Failed) {
         writeLog("数据发送失败，连接已断开");
         disconnect();
         notify(SEND_FAILED, packet.data.get(), packet.length);
@@ -154,24 +188,33 @@ void CLNetworkModule::run() {
         writeLog("网络连接失败");
         connectServer();
     }
-    while (!stopFlag.load()) {
+    while (!stopRequested()) {
         sleepMs(5);
         if (!connected) {
             connectServer();
+        }
+        if (stopRequested()) {
+            break; // a connect given up for the stop must not fail the queued packets
         }
         if (!sendQueuedPacket()) {
             continue;
         }
         sleepMs(1);
-        if (socket == kInvalidSocket || !clsocket::readable(socket, 5)) {
+        if (socket == kInvalidSocket) {
+            continue;
+        }
+        if (!clsocket::readable(socket, 5)) {
+            if (packetOverdue()) { // nothing more of a packet that is out of time
+                writeLog("数据读取异常");
+                dropBrokenStream();
+            }
             continue;
         }
         const uint32_t received = recvData();
-        if (received == 0) {
-            writeLog("数据接收失败，连接已断开");
-            disconnect();
-        } else {
+        if (received > 0) {
             writeLog("收到数据长度", std::to_string(received));
+        } else if (!stopRequested()) {
+            dropBrokenStream();
         }
     }
     writeLog("NetworkModule Ready To Stop");
@@ -186,6 +229,9 @@ uint32_t CLNetworkModule::recvHeader() {
     const long got = clsocket::recvSome(socket, headerBytes + headerCount, 4 - headerCount);
     if (got <= 0) {
         return 0;
+    }
+    if (headerCount == 0) {
+        packetDeadline = Clock::now() + std::chrono::milliseconds(ioTimeoutMs);
     }
     headerCount += static_cast<uint32_t>(got);
     if (headerCount == 4) {
@@ -222,10 +268,20 @@ uint32_t CLNetworkModule::recvData() {
             return total;
         }
         if (bodyCount < bodyLength) {
-            // Blocking, without a poll: the body follows its length field. The receive time-out
-            // bounds the wait for a peer that stalls here.
+            // The body follows its length field, so wait for it, but only until the packet is
+            // out of time.
             const uint32_t missing = bodyLength - bodyCount;
-            const long got = clsocket::recvSome(socket, body.get() + bodyCount, missing);
+            long got;
+            do {
+                const clsocket::Wait wait =
+                    clsocket::waitFor(socket, false, msUntil(packetDeadline), stopCheck());
+                if (wait == clsocket::Wait::Cancelled) {
+                    return total;
+                }
+                got = wait == clsocket::Wait::Ready
+                          ? clsocket::recvSome(socket, body.get() + bodyCount, missing)
+                          : -1;
+            } while (got == clsocket::kWouldBlock && !packetOverdue());
             if (got < 0) {
                 writeLog("数据读取异常");
                 return 0;
@@ -236,6 +292,12 @@ uint32_t CLNetworkModule::recvData() {
             bodyCount += static_cast<uint32_t>(got);
             total += static_cast<uint32_t>(got);
             if (static_cast<uint32_t>(got) < missing) {
+                // All that has come is taken: a packet still short when out of time is not
+                // coming.
+                if (packetOverdue()) {
+                    writeLog("数据读取异常");
+                    return 0;
+                }
                 return total;
             }
         }

@@ -11,11 +11,15 @@
 // the network thread. sendData and requestStop may be called from any thread; connectServer
 // from the owner before the network thread starts. Only the send queue (under queueMutex) and
 // the stop flag are shared between threads.
+//
+// Every wait of the network thread on its socket (connect, send, the rest of a packet) runs in
+// short slices that watch the stop flag, so that closing the game never waits on the network.
 
 #include "CLLogWriter.h"
 #include "CLSocket.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -33,7 +37,9 @@ public:
     // A length field above this is not a packet of ours but a broken stream.
     static constexpr uint32_t kMaxBodyLength = 16u << 20;
     // A server that does not answer must not freeze the caller: the first connect runs on the
-    // main thread. A peer that stalls mid-packet must not freeze the network thread.
+    // main thread. A peer that stalls mid-packet must not hold the connection: a packet not
+    // complete an io time-out after its first byte came, or a send that the peer takes nothing
+    // of for that long, breaks the connection.
     static constexpr int kConnectTimeoutMs = 3000;
     static constexpr int kIoTimeoutMs = 5000;
 
@@ -52,18 +58,20 @@ public:
     // Queues a copy of a finished packet (length field included); false for an empty packet or
     // when no copy can be made.
     bool sendData(const uint8_t* data, uint32_t length);
-    // The network thread's loop; returns soon after requestStop, freeing unsent packets.
+    // The network thread's loop; returns soon after requestStop (within a wait slice, even in
+    // the middle of a connect, a send or a packet), freeing unsent packets.
     void run();
     void requestStop();
     void clearSendQueue();
 
     // The receive steps: each takes what has arrived, one length field or body at a time, and
-    // returns the bytes taken, 0 when the connection is to be treated as broken.
+    // returns the bytes taken, 0 when the connection is to be treated as broken (unless a stop
+    // was requested, which ends a wait for a body early).
     uint32_t recvData();
     uint32_t recvHeader();
     void onPacket(const uint8_t* body, uint32_t length);
 
-    // Limits for sockets connected afterwards; tests shorten them.
+    // Limits for connects, sends and packets begun afterwards; tests shorten them.
     void setTimeouts(int connectMs, int ioMs);
     // Takes over an already connected socket, as connectServer would leave it.
     void adoptConnection(CLSocketHandle connection);
@@ -74,10 +82,19 @@ private:
         uint32_t length = 0;
     };
 
+    enum class SendResult { Sent, Failed, Stopped };
+
     void notify(CallBackType type, const uint8_t* data, uint32_t length);
     void disconnect();
+    void dropBrokenStream();
     void resetReceive();
     bool sendQueuedPacket();
+    SendResult sendAll(const uint8_t* data, uint32_t length);
+    bool stopRequested() const { return stopFlag.load(); }
+    clsocket::Cancel stopCheck() const {
+        return [this] { return stopRequested(); };
+    }
+    bool packetOverdue() const;
     void writeLog(const char* text, const std::string& number = std::string());
 
     Callback callback;
@@ -92,6 +109,8 @@ private:
     std::unique_ptr<uint8_t[]> body;
     uint32_t bodyLength = 0;
     uint32_t bodyCount = 0;
+    // When the packet being received must be complete: its first byte's arrival + io time-out.
+    std::chrono::steady_clock::time_point packetDeadline;
     CLLogWriter log;
     std::string host;
     uint16_t port;

@@ -1,6 +1,7 @@
 #include "CLSocket.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #ifdef _WIN32
@@ -54,28 +55,38 @@ bool connectPending() {
 #endif
 }
 
-// Waits for a non-blocking connect to finish; true when it finished without an error.
-bool awaitConnect(CLSocketHandle socket, int timeoutMs) {
+bool wouldBlock() {
 #ifdef _WIN32
-    fd_set writable, failed;
-    FD_ZERO(&writable);
-    FD_ZERO(&failed);
-    FD_SET(socket, &writable);
-    FD_SET(socket, &failed);
-    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    if (select(0, nullptr, &writable, &failed, &limit) <= 0 || FD_ISSET(socket, &failed)) {
-        return false;
-    }
+    return WSAGetLastError() == WSAEWOULDBLOCK;
 #else
-    pollfd entry{socket, POLLOUT, 0};
-    int ready;
-    do {
-        ready = poll(&entry, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    if (ready <= 0) {
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+#endif
+}
+
+// One wait of at most `ms`: true when the socket is ready for the direction asked, or in error.
+bool pollOnce(CLSocketHandle socket, bool forSend, int ms) {
+#ifdef _WIN32
+    // A failed connect shows in the exception set, not in the write set.
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(socket, &ready);
+    FD_SET(socket, &failed);
+    timeval limit{ms / 1000, (ms % 1000) * 1000};
+    return select(0, forSend ? nullptr : &ready, forSend ? &ready : nullptr, &failed, &limit) != 0;
+#else
+    // An interrupted poll only ends its slice early.
+    pollfd entry{socket, static_cast<short>(forSend ? POLLOUT : POLLIN), 0};
+    const int result = poll(&entry, 1, ms);
+    return result > 0 || (result < 0 && errno != EINTR);
+#endif
+}
+
+// Waits for a non-blocking connect to finish; true when it finished without an error.
+bool awaitConnect(CLSocketHandle socket, int timeoutMs, const Cancel& cancel) {
+    if (waitFor(socket, true, timeoutMs, cancel) != Wait::Ready) {
         return false;
     }
-#endif
     int error = 0;
     socklen_t size = sizeof error;
     if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) {
@@ -129,7 +140,8 @@ void closeSocket(CLSocketHandle socket) {
 #endif
 }
 
-bool connectWithin(CLSocketHandle socket, const std::string& dotted, uint16_t port, int timeoutMs) {
+bool connectWithin(CLSocketHandle socket, const std::string& dotted, uint16_t port, int timeoutMs,
+                   const Cancel& cancel) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -139,21 +151,13 @@ bool connectWithin(CLSocketHandle socket, const std::string& dotted, uint16_t po
     setBlocking(socket, false);
     bool ok = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (!ok && connectPending()) {
-        ok = awaitConnect(socket, timeoutMs);
+        ok = awaitConnect(socket, timeoutMs, cancel);
     }
-    setBlocking(socket, true);
     return ok;
 }
 
-void configure(CLSocketHandle socket, int ioTimeoutMs) {
-#ifdef _WIN32
-    const DWORD limit = static_cast<DWORD>(ioTimeoutMs);
-#else
-    const timeval limit{ioTimeoutMs / 1000, (ioTimeoutMs % 1000) * 1000};
-#endif
-    const char* value = reinterpret_cast<const char*>(&limit);
-    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, value, sizeof limit);
-    setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, value, sizeof limit);
+void configure(CLSocketHandle socket) {
+    setBlocking(socket, false);
 #ifdef SO_NOSIGPIPE
     const int on = 1;
     setsockopt(socket, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
@@ -172,6 +176,24 @@ bool readable(CLSocketHandle socket, int microseconds) {
     pollfd entry{socket, POLLIN, 0};
     return poll(&entry, 1, microseconds / 1000) > 0;
 #endif
+}
+
+Wait waitFor(CLSocketHandle socket, bool forSend, int timeoutMs, const Cancel& cancel) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (cancel && cancel()) {
+            return Wait::Cancelled;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+        const int slice = static_cast<int>(std::clamp<long long>(left, 0, kWaitSliceMs));
+        if (pollOnce(socket, forSend, slice)) {
+            return Wait::Ready;
+        }
+        if (Clock::now() >= end) {
+            return Wait::TimedOut;
+        }
+    }
 }
 
 namespace {
@@ -193,7 +215,7 @@ long sendSome(CLSocketHandle socket, const uint8_t* data, size_t length) {
         sent = static_cast<long>(
             send(socket, reinterpret_cast<const char*>(data), callLength(length), kSendFlags));
     } while (sent < 0 && interrupted());
-    return sent;
+    return sent < 0 && wouldBlock() ? kWouldBlock : sent;
 }
 
 long recvSome(CLSocketHandle socket, uint8_t* data, size_t length) {
@@ -202,7 +224,7 @@ long recvSome(CLSocketHandle socket, uint8_t* data, size_t length) {
         received =
             static_cast<long>(recv(socket, reinterpret_cast<char*>(data), callLength(length), 0));
     } while (received < 0 && interrupted());
-    return received;
+    return received < 0 && wouldBlock() ? kWouldBlock : received;
 }
 
 } // namespace clsocket

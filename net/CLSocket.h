@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #ifdef _WIN32
@@ -26,19 +27,33 @@ bool resolveIPv4(const std::string& host, std::string& dotted);
 CLSocketHandle openTcp();
 void closeSocket(CLSocketHandle socket);
 
-// Connects to dotted IPv4 text and port, waiting at most timeoutMs, and leaves the socket
-// blocking. False when the address is not dotted IPv4 text, refused, unreachable or too slow.
-bool connectWithin(CLSocketHandle socket, const std::string& dotted, uint16_t port, int timeoutMs);
+// Asked between the short slices of a wait; true gives the wait up. Empty: never.
+using Cancel = std::function<bool()>;
 
-// Bounds every later blocking send and receive on the socket, and keeps a send to a closed peer
-// from raising SIGPIPE where the platform does that per socket.
-void configure(CLSocketHandle socket, int ioTimeoutMs);
+// Connects to dotted IPv4 text and port, waiting at most timeoutMs, and leaves the socket
+// non-blocking. False when the address is not dotted IPv4 text, refused, unreachable, too slow,
+// or when `cancel` gave the wait up.
+bool connectWithin(CLSocketHandle socket, const std::string& dotted, uint16_t port, int timeoutMs,
+                   const Cancel& cancel = {});
+
+// Makes the socket non-blocking, so that every wait goes through waitFor, and keeps a send to a
+// closed peer from raising SIGPIPE where the platform does that per socket.
+void configure(CLSocketHandle socket);
 
 // True when a receive would not block (data, end of stream or error), within `microseconds`.
 bool readable(CLSocketHandle socket, int microseconds);
 
+// Waits until a receive (or with `forSend`, a send) would not block, for at most timeoutMs, in
+// slices short enough that `cancel` is asked every kWaitSliceMs. A socket in error counts as
+// ready: the call that follows reports the error.
+enum class Wait { Ready, TimedOut, Cancelled };
+constexpr int kWaitSliceMs = 20;
+Wait waitFor(CLSocketHandle socket, bool forSend, int timeoutMs, const Cancel& cancel);
+
 // One send or receive call, retried when a signal interrupts it; never raises SIGPIPE.
-// The result is the count passed (0 at end of stream for receive), or negative on failure.
+// The result is the count passed (0 at end of stream for receive), kWouldBlock when nothing can
+// pass without waiting, or -1 on failure.
+constexpr long kWouldBlock = -2;
 long sendSome(CLSocketHandle socket, const uint8_t* data, size_t length);
 long recvSome(CLSocketHandle socket, uint8_t* data, size_t length);
 

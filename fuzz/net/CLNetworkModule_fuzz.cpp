@@ -89,14 +89,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Bytes> got;
     delivered = &got;
     CLNetworkModule& reader = module();
-    reader.setTimeouts(1000, 1000);
+    // A packet must be whole within the io time-out of its first byte: far longer than any run.
+    reader.setTimeouts(1000, 5000);
     reader.adoptConnection(pair[0]);
 
     size_t written = 0, taken = 0, cut = 0;
     bool refused = false;
     while (written < length && !refused) {
         size_t end = std::min(length, written + cuts[cut++ % cutCount] + 1u);
-        // The body read after a completed length field blocks; never stop a write right there.
+        // The body read after a completed length field waits; never stop a write right there.
         if (end < length &&
             std::binary_search(expected.bodyStarts.begin(), expected.bodyStarts.end(), end)) {
             ++end;

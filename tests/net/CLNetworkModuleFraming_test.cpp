@@ -8,7 +8,7 @@ namespace {
 class Framing : public ::testing::Test {
 protected:
     void SetUp() override {
-        module.setTimeouts(500, 200);
+        module.setTimeouts(scaled(500), scaled(200));
         ASSERT_TRUE(module.connectServer());
         connection = peer.accept();
         ASSERT_GE(connection, 0);
@@ -17,7 +17,8 @@ protected:
     // Calls recvData until `expected` bytes were taken; bounded in calls and time.
     uint32_t pump(uint32_t expected) {
         uint32_t taken = 0;
-        for (int i = 0; i < 1000 && taken < expected; ++i) {
+        const Deadline deadline(kPatienceMs);
+        for (int i = 0; i < 1000 && taken < expected && !deadline.passed(); ++i) {
             const uint32_t n = module.recvData();
             taken += n;
             if (n == 0) {
@@ -27,9 +28,10 @@ protected:
         return taken;
     }
 
-    // The first call that takes anything, or 0 when nothing came within about a second.
+    // The first call that takes anything, or 0 when nothing came in time.
     uint32_t firstNonEmptyCall() {
-        for (int i = 0; i < 1000; ++i) {
+        const Deadline deadline(kPatienceMs);
+        for (int i = 0; i < 1000 && !deadline.passed(); ++i) {
             if (const uint32_t n = module.recvData()) {
                 return n;
             }
@@ -103,7 +105,9 @@ TEST_F(Framing, LengthOverSixteenMebibytesIsABrokenStreamNotAnAllocation) {
     LoopbackPeer::write(connection, stream);
 
     const std::string refusal = "数据包长度异常：16777217 \n";
-    for (int i = 0; i < 1000 && dir.logText().find(refusal) == std::string::npos; ++i) {
+    const Deadline deadline(kPatienceMs);
+    for (int i = 0;
+         i < 1000 && !deadline.passed() && dir.logText().find(refusal) == std::string::npos; ++i) {
         ASSERT_EQ(module.recvData(), 0u);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -24,7 +24,7 @@ protected:
                                           bool resolve = false) {
         auto module = std::make_unique<CLNetworkModule>(recorder.callback(), dir.prefix().c_str(),
                                                         host, port, resolve);
-        module->setTimeouts(300, 200);
+        module->setTimeouts(scaled(300), scaled(200));
         return module;
     }
 
@@ -77,7 +77,7 @@ TEST_F(Loop, PeerClosingMidPacketIsReconnectedAndTheNextPacketArrivesIntact) {
     const auto events = recorder.waitFor(1);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].data, pattern(8, 6));
-    EXPECT_EQ(recorder.waitFor(2, 50).size(), 1u);
+    EXPECT_EQ(recorder.waitFor(2, scaled(50)).size(), 1u);
 }
 
 TEST_F(Loop, StalledBodyAndOverlongLengthBreakTheConnectionNotTheThread) {
@@ -110,12 +110,15 @@ TEST_F(Loop, SendAfterThePeerResetDoesNotKillTheProcess) {
     // answer, the reset ends that receive, and the request queued by the answer's receiver is
     // then written to a connection the peer has already torn down.
     auto module = make(peer.port());
-    ASSERT_TRUE(module->connectServer());
+    const int client = LoopbackPeer::dial(peer.port());
+    ASSERT_GE(client, 0);
+    module->adoptConnection(client);
     const int connection = peer.accept();
     ASSERT_GE(connection, 0);
     LoopbackPeer::write(connection, frame(pattern(8, 1)));
     peer.finish(connection, true);
-    std::this_thread::sleep_for(20ms);
+    pollfd reset{client, 0, 0}; // only a hang-up or an error can wake this
+    ASSERT_EQ(poll(&reset, 1, kPatienceMs), 1) << "the reset never reached the module's side";
     const Bytes request = frame(pattern(12, 2));
     recorder.onEvent = [&](CLNetworkModule::CallBackType type) {
         if (type == CLNetworkModule::PACKET_RECEIVED) {
@@ -144,7 +147,7 @@ TEST_F(Loop, StopWithPacketsQueuedSendsNothingAndCallsNothing) {
     }
     NetworkThread(*module).stop();
 
-    EXPECT_TRUE(LoopbackPeer::read(connection, 1, 1000).empty());
+    EXPECT_TRUE(LoopbackPeer::read(connection, 1).empty());
     EXPECT_TRUE(recorder.waitFor(1, 0).empty());
     const std::string log = dir.logText();
     EXPECT_NE(log.find("NetworkModule Ready To Stop"), std::string::npos);
@@ -165,8 +168,9 @@ TEST_F(Loop, SendPassedInPartsContinuesUntilThePacketIsOut) {
 
     Bytes got;
     got.reserve(big.size());
-    for (int i = 0; i < 4000 && got.size() < big.size(); ++i) {
-        const Bytes part = LoopbackPeer::read(connection, 64 * 1024, 1000);
+    const Deadline deadline(scaled(10000));
+    for (int i = 0; i < 4000 && got.size() < big.size() && !deadline.passed(); ++i) {
+        const Bytes part = LoopbackPeer::read(connection, 64 * 1024, scaled(1000));
         if (part.empty()) {
             break;
         }
@@ -183,17 +187,13 @@ TEST_F(Loop, ConnectToAPeerThatDoesNotAnswerGivesUpWithinItsTimeOut) {
     // With its accept queue full the peer drops new handshakes; the system would retry for
     // about two minutes.
     LoopbackPeer full(true, 0);
-    const int waiting = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(full.port());
-    ASSERT_EQ(::connect(waiting, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int waiting = LoopbackPeer::dial(full.port());
+    ASSERT_GE(waiting, 0);
     auto module = make(full.port());
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(module->connectServer());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(scaled(2000)));
     ASSERT_GE(full.accept(), 0);
     EXPECT_TRUE(module->connectServer());
     EXPECT_EQ(occurrences(dir.logText(), "网络连接成功"), 1u);

@@ -1,6 +1,7 @@
 #pragma once
 // What the network tests share: a real TCP peer on 127.0.0.1 and an ephemeral port, a recorder
-// of the module's callbacks, a scratch folder for the day files, and the network thread.
+// of the module's callbacks, a scratch folder for the day files, the network thread, and waits
+// that stretch under the sanitizers.
 
 #include "CLNetworkModule.h"
 
@@ -25,6 +26,43 @@
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
+
+// ASan and TSan run these tests several times slower: every wait and every time-out a test
+// gives goes through scaled().
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define KORALITH_NET_TESTS_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KORALITH_NET_TESTS_SANITIZED 1
+#endif
+#endif
+#ifdef KORALITH_NET_TESTS_SANITIZED
+constexpr int kTimeScale = 4;
+#else
+constexpr int kTimeScale = 1;
+#endif
+
+constexpr int scaled(int ms) {
+    return ms * kTimeScale;
+}
+
+// How long a test waits for something that should happen at once.
+constexpr int kPatienceMs = scaled(2000);
+
+class Deadline {
+public:
+    explicit Deadline(int ms)
+        : end(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)) {}
+    bool passed() const { return std::chrono::steady_clock::now() >= end; }
+    int remainingMs() const {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+    }
+
+private:
+    std::chrono::steady_clock::time_point end;
+};
 
 inline Bytes frame(const Bytes& body) {
     const uint32_t n = static_cast<uint32_t>(body.size());
@@ -68,8 +106,22 @@ public:
     }
     uint16_t port() const { return boundPort; }
 
+    // A plain blocking client connection to `port`, or -1.
+    static int dial(uint16_t port) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
     // The next connection within timeoutMs, or -1.
-    int accept(int timeoutMs = 2000) {
+    int accept(int timeoutMs = kPatienceMs) {
         pollfd entry{listener, POLLIN, 0};
         if (poll(&entry, 1, timeoutMs) <= 0) {
             return -1;
@@ -91,12 +143,13 @@ public:
         }
     }
 
-    // Up to `count` bytes, ending early at end of stream or after timeoutMs without data.
-    static Bytes read(int fd, size_t count, int timeoutMs = 2000) {
+    // Up to `count` bytes, ending early at end of stream or after timeoutMs.
+    static Bytes read(int fd, size_t count, int timeoutMs = kPatienceMs) {
         Bytes got;
         uint8_t chunk[65536];
         pollfd entry{fd, POLLIN, 0};
-        while (got.size() < count && poll(&entry, 1, timeoutMs) > 0) {
+        const Deadline deadline(timeoutMs);
+        while (got.size() < count && poll(&entry, 1, deadline.remainingMs()) > 0) {
             const ssize_t n = ::recv(fd, chunk, std::min(sizeof chunk, count - got.size()), 0);
             if (n <= 0) {
                 break;
@@ -145,7 +198,7 @@ public:
         };
     }
     // A snapshot once `count` events have come, or after timeoutMs with what there is.
-    std::vector<Event> waitFor(size_t count, int timeoutMs = 2000) {
+    std::vector<Event> waitFor(size_t count, int timeoutMs = kPatienceMs) {
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                          [&] { return events.size() >= count; });
@@ -185,8 +238,9 @@ public:
     }
 
     // Waits until the day files hold `text` (true), or timeoutMs passed (false).
-    bool waitForLog(const std::string& text, int timeoutMs = 2000) const {
-        for (int waited = 0; waited < timeoutMs; waited += 5) {
+    bool waitForLog(const std::string& text, int timeoutMs = kPatienceMs) const {
+        const Deadline deadline(timeoutMs);
+        for (int i = 0; i < timeoutMs && !deadline.passed(); ++i) {
             if (logText().find(text) != std::string::npos) {
                 return true;
             }
