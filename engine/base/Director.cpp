@@ -120,17 +120,18 @@ void Director::finishTransitionNow() {
     transition->cleanup();
     transition->release();
     _runningScene = in;
+    _dirty = true;
 }
 
 void Director::setNextScene() {
     Scene* next = _nextScene;
     _nextScene = nullptr;
-    auto* runningTransition = dynamic_cast<TransitionScene*>(_runningScene);
-    if (runningTransition && next != runningTransition->getInScene()) {
-        // A change while a slide runs: the slide ends at once, so the scene being left is the
-        // one that was sliding in.
-        finishTransitionNow();
-        runningTransition = nullptr;
+    // A change while a slide runs ends the slide at once, so the scene being left is the one
+    // that was sliding in.
+    finishTransitionNow();
+    if (next == _runningScene) {
+        next->release(); // already running (say, the scene that slid in): nothing changes
+        return;
     }
     if (auto* transition = dynamic_cast<TransitionScene*>(next)) {
         transition->setOutScene(_runningScene); // the transition takes the running reference
@@ -145,9 +146,7 @@ void Director::setNextScene() {
         _runningScene->release();
     }
     _runningScene = next;
-    if (!runningTransition) {
-        next->onEnter(); // a scene arriving by a transition has entered already
-    }
+    next->onEnter();
     _dirty = true;
 }
 
@@ -163,6 +162,10 @@ void Director::mainLoop(float dt) {
         }
         _scheduler->update(dt);
         _actionManager->update(dt);
+        auto* transition = dynamic_cast<TransitionScene*>(_runningScene);
+        if (transition && transition->isFinished()) {
+            finishTransitionNow();
+        }
         if (_nextScene) {
             setNextScene();
         }
