@@ -106,7 +106,9 @@ void Director::end() {
 }
 
 bool Director::inputBlocked() const {
-    return !_runningScene || dynamic_cast<TransitionScene*>(_runningScene) != nullptr;
+    // A pending change means the running scene is on its way out: more input could make it act
+    // twice (a second click in the same event poll asking for a second scene).
+    return !_runningScene || _nextScene || dynamic_cast<TransitionScene*>(_runningScene) != nullptr;
 }
 
 void Director::finishTransitionNow() {

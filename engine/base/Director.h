@@ -41,7 +41,8 @@ public:
     bool isAnimationStopped() const { return _animationStopped; }
 
     void runWithScene(Scene* scene);
-    // Takes effect in the next frame, after that frame's scheduled callbacks.
+    // Takes effect in the next frame, after that frame's scheduled callbacks; of several
+    // requests before then, the last wins. Until then no input reaches the running scene.
     void replaceScene(Scene* scene);
     Scene* getRunningScene() const { return _runningScene; }
     // Ends the main loop; the director is purged at the next frame.
