@@ -162,8 +162,11 @@ void Director::mainLoop(float dt) {
             dt = 0;
             _nextDeltaTimeZero = false;
         }
-        _scheduler->update(dt);
+        // Actions step before the scheduled callbacks, as cocos2d-x's action manager is a
+        // system-priority update: an action started by a callback (or by a touch, between
+        // frames) takes its first step in the next frame.
         _actionManager->update(dt);
+        _scheduler->update(dt);
         auto* transition = dynamic_cast<TransitionScene*>(_runningScene);
         if (transition && transition->isFinished()) {
             finishTransitionNow();

@@ -1,9 +1,9 @@
 #pragma once
 // The director: one per process, on the main thread. It owns the scheduler, the action manager,
 // the touch dispatcher, the texture cache and the view; it holds the running scene and runs the
-// frame: input already delivered, scheduled callbacks and actions advance, a slide that has run
-// its time ends, a pending scene change takes effect, and the scene is drawn if anything visible
-// changed since the last draw.
+// frame: input already delivered, actions advance, then scheduled callbacks, a slide that has
+// run its time ends, a pending scene change takes effect, and the scene is drawn if anything
+// visible changed since the last draw.
 
 #include "base/Types.h"
 
