@@ -274,3 +274,25 @@ TEST(InputTest, HeldTouchesStopReachingASceneOnceItsReplacementIsAskedFor) {
     h.release(Vec2(30, 30));
     EXPECT_EQ(r->log, "b");
 }
+
+TEST(InputTest, AnEmptyTextFieldWithoutPlaceholderCanStillBeTouched) {
+    EngineHarness h(Size(400, 300));
+    auto* scene = Scene::create();
+    auto* field = ui::TextField::create("", "Arial", 26);
+    field->setPosition(Vec2(200, 150));
+    scene->addChild(field);
+    h.runScene(scene);
+    const Size empty = field->getContentSize();
+    EXPECT_GE(empty.height, 26);
+    EXPECT_GE(empty.width, 80);
+    h.touch(Vec2(230, 160)); // off the middle, where a player aims at a box this size
+    h.type("ok");
+    EXPECT_EQ(field->getString(), "ok");
+    h.backspace();
+    h.backspace();
+    EXPECT_EQ(field->getContentSize(), empty); // empty again: the same box
+    h.touch(Vec2(380, 20));                    // elsewhere: the focus goes
+    h.touch(Vec2(170, 140));
+    h.type("x");
+    EXPECT_EQ(field->getString(), "x");
+}
