@@ -56,7 +56,7 @@ void TransitionScene::onEnter() {
 
 void TransitionScene::finish(float) {
     _inScene->setPosition(Vec2::ZERO);
-    Director::getInstance()->replaceScene(_inScene);
+    _finished = true; // the director ends the slide after this frame's callbacks
 }
 
 Scene* TransitionScene::finishNow() {

@@ -18,9 +18,12 @@ public:
     void cleanup() override;
     void visit(Renderer& renderer, const Affine& parentToWorld) override;
 
-    // Director side: the scene being left (the transition takes over the reference), and an
-    // immediate end of the slide that returns the scene slid in.
+    // Director side: the scene being left (the transition takes over the reference), whether the
+    // slide has run its full time, and an immediate end of the slide that returns the scene slid
+    // in. The end of a slide is not a scene change request: a change asked for in the same
+    // frame still happens, after the slide ends.
     void setOutScene(Scene* scene) { _outScene = scene; }
+    bool isFinished() const { return _finished; }
     Scene* finishNow();
 
 protected:
@@ -37,6 +40,7 @@ private:
     Scene* _outScene = nullptr;
     Action* _slide = nullptr;
     float _duration = 0;
+    bool _finished = false;
 };
 
 // The new scene slides in from the left.

@@ -58,18 +58,18 @@ const __String* __Dictionary::valueForKey(const std::string& key) const {
 }
 
 __Dictionary* __Dictionary::createWithContentsOfFile(const char* path) {
+    __Dictionary* result = create();
     const std::string full = FileUtils::getInstance()->fullPathForFilename(path ? path : "");
     if (full.empty()) {
-        return nullptr;
+        return result; // FileUtils has logged the missing file
     }
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed = doc.load_file(full.c_str());
     pugi::xml_node dict = doc.child("plist").child("dict");
     if (!parsed || !dict) {
-        engineLog("%s is not a property-list dictionary", full.c_str());
-        return nullptr;
+        engineLog("%s is not a property-list dictionary: an empty dictionary", full.c_str());
+        return result;
     }
-    __Dictionary* result = create();
     std::string key;
     bool haveKey = false;
     for (pugi::xml_node n : dict.children()) {

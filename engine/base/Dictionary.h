@@ -24,7 +24,7 @@ private:
 class __Dictionary : public Ref {
 public:
     static __Dictionary* create();
-    // Null, with one line logged, when the file is missing or is not a plist dictionary.
+    // Empty, with one line logged, when the file is missing or is not a plist dictionary.
     static __Dictionary* createWithContentsOfFile(const char* path);
     ~__Dictionary() override;
 

@@ -106,7 +106,9 @@ void Director::end() {
 }
 
 bool Director::inputBlocked() const {
-    return !_runningScene || dynamic_cast<TransitionScene*>(_runningScene) != nullptr;
+    // A pending change means the running scene is on its way out: more input could make it act
+    // twice (a second click in the same event poll asking for a second scene).
+    return !_runningScene || _nextScene || dynamic_cast<TransitionScene*>(_runningScene) != nullptr;
 }
 
 void Director::finishTransitionNow() {
@@ -120,17 +122,18 @@ void Director::finishTransitionNow() {
     transition->cleanup();
     transition->release();
     _runningScene = in;
+    _dirty = true;
 }
 
 void Director::setNextScene() {
     Scene* next = _nextScene;
     _nextScene = nullptr;
-    auto* runningTransition = dynamic_cast<TransitionScene*>(_runningScene);
-    if (runningTransition && next != runningTransition->getInScene()) {
-        // A change while a slide runs: the slide ends at once, so the scene being left is the
-        // one that was sliding in.
-        finishTransitionNow();
-        runningTransition = nullptr;
+    // A change while a slide runs ends the slide at once, so the scene being left is the one
+    // that was sliding in.
+    finishTransitionNow();
+    if (next == _runningScene) {
+        next->release(); // already running (say, the scene that slid in): nothing changes
+        return;
     }
     if (auto* transition = dynamic_cast<TransitionScene*>(next)) {
         transition->setOutScene(_runningScene); // the transition takes the running reference
@@ -145,9 +148,7 @@ void Director::setNextScene() {
         _runningScene->release();
     }
     _runningScene = next;
-    if (!runningTransition) {
-        next->onEnter(); // a scene arriving by a transition has entered already
-    }
+    next->onEnter();
     _dirty = true;
 }
 
@@ -161,8 +162,15 @@ void Director::mainLoop(float dt) {
             dt = 0;
             _nextDeltaTimeZero = false;
         }
-        _scheduler->update(dt);
+        // Actions step before the scheduled callbacks, as cocos2d-x's action manager is a
+        // system-priority update: an action started by a callback (or by a touch, between
+        // frames) takes its first step in the next frame.
         _actionManager->update(dt);
+        _scheduler->update(dt);
+        auto* transition = dynamic_cast<TransitionScene*>(_runningScene);
+        if (transition && transition->isFinished()) {
+            finishTransitionNow();
+        }
         if (_nextScene) {
             setNextScene();
         }

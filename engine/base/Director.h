@@ -1,8 +1,9 @@
 #pragma once
 // The director: one per process, on the main thread. It owns the scheduler, the action manager,
 // the touch dispatcher, the texture cache and the view; it holds the running scene and runs the
-// frame: input already delivered, scheduled callbacks and actions advance, a pending scene
-// change takes effect, and the scene is drawn if anything visible changed since the last draw.
+// frame: input already delivered, actions advance, then scheduled callbacks, a slide that has
+// run its time ends, a pending scene change takes effect, and the scene is drawn if anything
+// visible changed since the last draw.
 
 #include "base/Types.h"
 
@@ -40,7 +41,8 @@ public:
     bool isAnimationStopped() const { return _animationStopped; }
 
     void runWithScene(Scene* scene);
-    // Takes effect in the next frame, after that frame's scheduled callbacks.
+    // Takes effect in the next frame, after that frame's scheduled callbacks; of several
+    // requests before then, the last wins. Until then no input reaches the running scene.
     void replaceScene(Scene* scene);
     Scene* getRunningScene() const { return _runningScene; }
     // Ends the main loop; the director is purged at the next frame.

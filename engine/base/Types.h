@@ -28,6 +28,10 @@ struct Size {
     Size operator/(float s) const { return {width / s, height / s}; }
     bool operator==(const Size& o) const { return width == o.width && height == o.height; }
     bool operator!=(const Size& o) const { return !(*this == o); }
+    // As in cocos2d-x, a size serves as a point (its far corner), so `point + size / 2` and
+    // `setPosition(size)` work through Vec2's operators. Vec2 has no constructor from Size, so
+    // the conversion is never ambiguous.
+    operator Vec2() const { return {width, height}; }
     static const Size ZERO;
 };
 

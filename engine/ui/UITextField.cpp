@@ -5,11 +5,16 @@
 #include "renderer/Renderer.h"
 #include "renderer/Texture2D.h"
 
+#include <algorithm>
+
 namespace cocos2d {
 namespace ui {
 
 namespace {
 const char* const kMask = "*";
+// A field that shows nothing (no text, no placeholder) is still a box a player can touch: the
+// font's line height and this many font sizes across.
+constexpr float kEmptyWidthInFontSizes = 4;
 
 bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -75,7 +80,11 @@ void TextField::relayout() {
         _texture->release();
     }
     _texture = rendered.texture;
-    setContentSize(rendered.size);
+    Size size = rendered.size;
+    if (size.width <= 0) {
+        size = Size(_fontSize * kEmptyWidthInFontSizes, std::max(size.height, _fontSize));
+    }
+    setContentSize(size);
     Director::markDirty();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // A one-line text input. A touch that begins on it gives it the keyboard focus; typed UTF-8 text
 // is appended and backspace removes the last whole character. While empty it shows its
-// placeholder in grey. In password mode it shows one mask character per character; getString
-// still answers the real text.
+// placeholder in grey; with no placeholder either, it keeps a touchable box of one line's height
+// and four font sizes' width. In password mode it shows one mask character per character;
+// getString still answers the real text.
 
 #include "base/IMEDispatcher.h"
 #include "ui/UIWidget.h"

@@ -93,3 +93,45 @@ TEST_F(ActionFixture, ActionsOfANodeOutsideTheSceneWait) {
     h.advance(1.0f);
     EXPECT_EQ(loose->getPosition(), Vec2(100, 0));
 }
+
+// A blink started from a scheduled callback (every network listener is called from one) or
+// from a touch (delivered between frames): either way it counts from the frame after the one
+// it started in, so it reaches full opacity exactly one second (60 frames) after its start.
+TEST_F(ActionFixture, AnActionStartsCountingInTheFrameAfterItsStart) {
+    auto blink = [this] {
+        node->setOpacity(0);
+        node->runAction(RepeatForever::create(
+            Sequence::create(FadeIn::create(1.0f), FadeOut::create(1.0f), nullptr)));
+    };
+    auto* listener = EventListenerTouchOneByOne::create();
+    listener->onTouchBegan = [&](Touch*, Event*) {
+        blink();
+        return true;
+    };
+    h.director()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, node);
+    struct Case {
+        bool scheduled;             // else a touch
+        int opacityAfterFirstFrame; // of the frame the callback ran in, or after the touch
+        int framesAfterFirstTo255;
+    };
+    const Case cases[] = {{true, 0, 60}, {false, 4, 59}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scheduled ? "from a scheduled callback" : "from a touch");
+        node->stopAllActions();
+        if (c.scheduled) {
+            node->schedule([&](float) { blink(); }, 0, 0, 0, "blink");
+        } else {
+            h.touch(Vec2(10, 10));
+        }
+        const unsigned long drawn = h.director()->getDrawnFrames();
+        h.frame();
+        EXPECT_EQ(node->getOpacity(), c.opacityAfterFirstFrame);
+        EXPECT_EQ(h.director()->getDrawnFrames(), drawn + 1);
+        int frames = 0;
+        while (node->getOpacity() < 255 && frames < 120) {
+            h.frame();
+            ++frames;
+        }
+        EXPECT_EQ(frames, c.framesAfterFirstTo255);
+    }
+}

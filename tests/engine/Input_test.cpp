@@ -222,3 +222,77 @@ TEST(InputTest, TypingAndBackspaceArriveFromSDLEvents) {
     h.view()->handleEvent(key);
     EXPECT_EQ(field->getString(), "a");
 }
+
+TEST(InputTest, NoInputReachesASceneThatIsBeingReplaced) {
+    TempDir dir;
+    EngineHarness h(Size(200, 200));
+    auto* scene = Scene::create();
+    Recorder* behind = Recorder::make(true, false);
+    scene->addChild(behind);
+    auto* field = ui::TextField::create("name", "Arial", 20);
+    field->setPosition(Vec2(100, 40));
+    scene->addChild(field);
+    auto* button = ui::Button::create(writePng(dir, "b.png", 40, 20, Color4B(0, 0, 255, 255)));
+    button->setPosition(Vec2(100, 100));
+    int built = 0;
+    button->addTouchEventListener([&](Ref*, ui::Widget::TouchEventType t) {
+        if (t == ui::Widget::TouchEventType::ENDED) {
+            ++built;
+            Director::getInstance()->replaceScene(Scene::create());
+        }
+    });
+    scene->addChild(button);
+    h.runScene(scene);
+    h.tap(field);
+    h.type("ab");
+
+    // Two clicks on the button in one event poll: the first asks for the next scene, the
+    // second finds the change pending and reaches nothing.
+    for (Uint32 type :
+         {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+        h.view()->handleEvent(mouse(type, 100, 100));
+    }
+    EXPECT_EQ(built, 1);
+    h.type("c");
+    h.backspace();
+    EXPECT_EQ(field->getString(), "ab");
+    h.drag(Vec2(20, 180), Vec2(30, 170), 1);
+    EXPECT_EQ(behind->log, "");
+    h.frame();
+    EXPECT_NE(h.director()->getRunningScene(), scene);
+}
+
+TEST(InputTest, HeldTouchesStopReachingASceneOnceItsReplacementIsAskedFor) {
+    EngineHarness h(Size(200, 200));
+    auto* scene = Scene::create();
+    Recorder* r = Recorder::make(true, false);
+    scene->addChild(r);
+    h.runScene(scene);
+    h.press(Vec2(20, 20));
+    h.director()->replaceScene(Scene::create());
+    h.moveTo(Vec2(30, 30));
+    h.release(Vec2(30, 30));
+    EXPECT_EQ(r->log, "b");
+}
+
+TEST(InputTest, AnEmptyTextFieldWithoutPlaceholderCanStillBeTouched) {
+    EngineHarness h(Size(400, 300));
+    auto* scene = Scene::create();
+    auto* field = ui::TextField::create("", "Arial", 26);
+    field->setPosition(Vec2(200, 150));
+    scene->addChild(field);
+    h.runScene(scene);
+    const Size empty = field->getContentSize();
+    EXPECT_GE(empty.height, 26);
+    EXPECT_GE(empty.width, 80);
+    h.touch(Vec2(230, 160)); // off the middle, where a player aims at a box this size
+    h.type("ok");
+    EXPECT_EQ(field->getString(), "ok");
+    h.backspace();
+    h.backspace();
+    EXPECT_EQ(field->getContentSize(), empty); // empty again: the same box
+    h.touch(Vec2(380, 20));                    // elsewhere: the focus goes
+    h.touch(Vec2(170, 140));
+    h.type("x");
+    EXPECT_EQ(field->getString(), "x");
+}

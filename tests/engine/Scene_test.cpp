@@ -124,6 +124,52 @@ TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
     EXPECT_EQ(h.director()->getRunningScene(), third->getParent());
 }
 
+// A network listener (a scheduled callback on an object that is not a node) asks for a new
+// scene on the very frame a slide ends, called before or after the slide's own end in that
+// frame: its scene is the one that runs, and the scene that slid in is cleaned up.
+TEST(SceneTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
+    for (const bool requestFirst : {true, false}) {
+        SCOPED_TRACE(requestFirst ? "request called first" : "request called last");
+        bool g1 = false;
+        bool g2 = false;
+        bool g3 = false;
+        Probe* requested = nullptr;
+        int listener = 0; // the target the listener is scheduled on
+        EngineHarness h(Size(200, 100));
+        Scheduler* scheduler = h.director()->getScheduler();
+        auto request = [&](float) {
+            requested = Probe::make(&g3);
+            Director::getInstance()->replaceScene(sceneWith(requested));
+        };
+        h.runScene(sceneWith(Probe::make(&g1)));
+        Probe* slid = Probe::make(&g2);
+        h.director()->replaceScene(TransitionMoveInR::create(0.5f, sceneWith(slid)));
+        // The slide begins in the next frame and ends 30 frames after it.
+        if (requestFirst) {
+            scheduler->schedule(request, &listener, 0, 0, 31.0f / 60, false, "match");
+            h.frame();
+        } else {
+            h.frame();
+            scheduler->schedule(request, &listener, 0, 0, 0.5f, false, "match");
+        }
+        h.frame(29);
+        ASSERT_EQ(requested, nullptr);
+        EXPECT_NEAR(slid->getParent()->getPosition().x, 200.0f / 30, 1e-3); // one frame to go
+        h.frame();
+        ASSERT_NE(requested, nullptr);
+        ASSERT_FALSE(g3);
+        EXPECT_EQ(h.director()->getRunningScene(), requested->getParent());
+        EXPECT_TRUE(requested->isRunning());
+        EXPECT_TRUE(g1);
+        EXPECT_TRUE(g2); // the scene slid in is gone, with its listener and its callback
+        const int ticks = requested->ticks;
+        h.frame(2);
+        h.touch(Vec2(10, 10));
+        EXPECT_EQ(requested->ticks, ticks + 2);
+        EXPECT_EQ(requested->touches, 1);
+    }
+}
+
 TEST(SceneTest, EndingPurgesEveryScene) {
     bool gone = false;
     EngineHarness h(Size(100, 100));
