@@ -63,15 +63,13 @@ bool GBDirector::start() {
 }
 
 void GBDirector::loadTexts() {
-    // A missing or broken text.xml gives null or an empty table; getText copes with both.
-    if (cocos2d::__Dictionary* table =
-            cocos2d::__Dictionary::createWithContentsOfFile("text.xml")) {
-        table->retain();
-        if (texts) {
-            texts->release();
-        }
-        texts = table;
+    // A missing or broken text.xml gives an empty table: every text is then empty.
+    cocos2d::__Dictionary* table = cocos2d::__Dictionary::createWithContentsOfFile("text.xml");
+    table->retain();
+    if (texts) {
+        texts->release();
     }
+    texts = table;
 }
 
 void GBDirector::stop() {

@@ -28,6 +28,7 @@ bool Button::initWithNormalImage(const std::string& normalImage) {
     if (!Node::init()) {
         return false;
     }
+    _normalFile = normalImage;
     _normal = Director::getInstance()->getTextureCache()->addImage(normalImage);
     if (_normal) {
         _normal->retain();

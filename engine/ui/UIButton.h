@@ -19,6 +19,8 @@ public:
                           const std::string& disableImage = "",
                           TextureResType texType = TextureResType::LOCAL);
     ~Button() override;
+    // The normal image's name as given to create (an extension for tests and tools).
+    const std::string& getNormalFile() const { return _normalFile; }
 
     void draw(Renderer& renderer, const Affine& nodeToWorld) override;
 
@@ -28,6 +30,7 @@ protected:
 
 private:
     Texture2D* _normal = nullptr;
+    std::string _normalFile;
 };
 
 } // namespace ui

@@ -185,8 +185,6 @@ TEST_F(SinglePlayerTest, TheStoneThatFillsTheBoardDrawsEvenWhenItMakesFive) {
     for (const Case c : {Case{"plain draw", false}, Case{"last stone makes five", true}}) {
         SCOPED_TRACE(c.what);
         UserDefault::getInstance()->setIntegerForKey("score", 50);
-        h.director()->replaceScene(Scene::create()); // leave the previous game
-        h.frame();
         enter(kBlack);
         // (14, 14) stays empty for the user. With `makesFive`, (10..13, 14) are the user's
         // too, so the last stone completes a row of five.
@@ -213,8 +211,6 @@ TEST_F(SinglePlayerTest, AWholeGameByTouchesEndsWithTheScoreItsResultEarns) {
     for (int32_t colour : {kBlack, kWhite}) {
         SCOPED_TRACE(colour == kBlack ? "as black" : "as white");
         UserDefault::getInstance()->setIntegerForKey("score", 50);
-        h.director()->replaceScene(Scene::create());
-        h.frame();
         enter(colour);
         // The user's touches follow a coach that looks one move ahead.
         struct Coach : MoveReceiver {

@@ -17,12 +17,13 @@ protected:
     SceneFixture();
     ~SceneFixture() override;
 
-    // Runs `layer` in a new scene as the first one.
+    // Runs `layer` in a new scene, in place of any running one and without a slide.
     template <typename L>
     L* show(L* layer) {
         auto* scene = cocos2d::Scene::create();
         scene->addChild(layer);
-        h.runScene(scene);
+        h.director()->replaceScene(scene);
+        h.frame();
         return layer;
     }
     // The running scene's layer of type L once any slide has ended; null when it is another.
