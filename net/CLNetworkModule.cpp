@@ -190,7 +190,7 @@ void CLNetworkModule::run() {
     }
     while (!stopRequested()) {
         sleepMs(5);
-        if (!connected) {
+        if (!connected && reconnectDue()) {
             connectServer();
         }
         if (stopRequested()) {
@@ -220,6 +220,23 @@ void CLNetworkModule::run() {
     writeLog("NetworkModule Ready To Stop");
     disconnect();
     clearSendQueue();
+}
+
+// While the server is away and nothing waits to be sent, connecting on every pass would knock on
+// its door 160 times a second, from every game that is open. A packet in the queue always gets a
+// fresh attempt, so a request still finds a server that came back at once.
+bool CLNetworkModule::reconnectDue() {
+    const auto now = std::chrono::steady_clock::now();
+    bool waiting = false;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        waiting = !sendQueue.empty();
+    }
+    if (!waiting && now < nextIdleConnect) {
+        return false;
+    }
+    nextIdleConnect = now + std::chrono::milliseconds(kIdleReconnectMs);
+    return true;
 }
 
 uint32_t CLNetworkModule::recvHeader() {

@@ -42,6 +42,8 @@ public:
     // of for that long, breaks the connection.
     static constexpr int kConnectTimeoutMs = 3000;
     static constexpr int kIoTimeoutMs = 5000;
+    // While down and with nothing to send, a new connect is tried this often.
+    static constexpr int kIdleReconnectMs = 1000;
 
     // With `resolve`, the host name is replaced by the dotted text of its first IPv4 address;
     // a name that does not resolve stays, and every connect then fails. Never connects.
@@ -87,6 +89,7 @@ private:
     void notify(CallBackType type, const uint8_t* data, uint32_t length);
     void disconnect();
     void dropBrokenStream();
+    bool reconnectDue();
     void resetReceive();
     bool sendQueuedPacket();
     SendResult sendAll(const uint8_t* data, uint32_t length);
@@ -111,6 +114,7 @@ private:
     uint32_t bodyCount = 0;
     // When the packet being received must be complete: its first byte's arrival + io time-out.
     std::chrono::steady_clock::time_point packetDeadline;
+    std::chrono::steady_clock::time_point nextIdleConnect; // network thread only
     CLLogWriter log;
     std::string host;
     uint16_t port;

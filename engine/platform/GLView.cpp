@@ -104,10 +104,12 @@ bool GLView::initWithRect(const std::string& title, const Rect& rect, float fram
         engineLog("cannot open the window: %s", SDL_GetError());
         return false;
     }
-    _sdl = SDL_CreateRenderer(_window, -1, SDL_RENDERER_ACCELERATED);
-    if (!_sdl) {
-        _sdl = SDL_CreateRenderer(_window, -1, SDL_RENDERER_SOFTWARE);
-    }
+    // SDL's own software renderer, also for the window's frame buffer. Measured on the game's
+    // 400 x 708 window: a full board draws in about 4 ms, and only frames that changed are drawn;
+    // an OpenGL renderer on Mesa's software rasteriser (any machine without a GPU driver) kept
+    // 55 MB of LLVM resident, five times the rest of the game.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    _sdl = SDL_CreateRenderer(_window, -1, SDL_RENDERER_SOFTWARE);
     if (!_sdl) {
         engineLog("cannot create a renderer: %s", SDL_GetError());
         return false;

@@ -80,6 +80,34 @@ TEST_F(Loop, PeerClosingMidPacketIsReconnectedAndTheNextPacketArrivesIntact) {
     EXPECT_EQ(recorder.waitFor(2, scaled(50)).size(), 1u);
 }
 
+TEST_F(Loop, WhileTheServerTurnsItAwayItIsAskedOnceASecondButAPacketAsksAtOnce) {
+    auto module = make(peer.port());
+    NetworkThread thread(*module);
+    // A server that hangs up on everyone: each accepted connection is a connect attempt.
+    int attempts = 0;
+    for (Deadline window(1500); !window.passed() && attempts < 100;) {
+        const int fd = peer.accept(window.remainingMs());
+        if (fd >= 0) {
+            ++attempts;
+            peer.finish(fd);
+        }
+    }
+    EXPECT_GE(attempts, 1);
+    EXPECT_LE(attempts, 3);
+
+    // Just after a hang-up the next idle attempt is a second away; a queued packet goes now.
+    const int fd = peer.accept(kPatienceMs);
+    ASSERT_GE(fd, 0);
+    peer.finish(fd);
+    const Bytes packet = frame(pattern(12, 9));
+    const auto queued = std::chrono::steady_clock::now();
+    ASSERT_TRUE(module->sendData(packet.data(), static_cast<uint32_t>(packet.size())));
+    const int next = peer.accept(kPatienceMs);
+    ASSERT_GE(next, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::milliseconds(scaled(500)));
+    EXPECT_EQ(LoopbackPeer::read(next, packet.size()), packet);
+}
+
 TEST_F(Loop, StalledBodyAndOverlongLengthBreakTheConnectionNotTheThread) {
     auto module = make(peer.port());
     NetworkThread thread(*module);
