@@ -17,6 +17,7 @@ SceneFixture::SceneFixture()
         576, static_cast<float>(static_cast<double>(frame.height / frame.width) * 576.0),
         ResolutionPolicy::SHOW_ALL);
     FileUtils::getInstance()->setSearchPaths({KORALITH_RES_DIR});
+    director.loadTexts();
     RandomHelper::getEngine().seed(1);
     h.director()->getScheduler()->schedule(CC_CALLBACK_1(GBDirector::dispatchEvents, &director),
                                            &director, 0.1f, CC_REPEAT_FOREVER, 0.1f, false,
@@ -31,6 +32,13 @@ void SceneFixture::answer(uint32_t seq, int32_t code, const CLDataBuffer* fields
     const std::vector<uint8_t> packet = buildResponsePacket(code, seq, fields);
     director.onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + kLengthFieldSize,
                             static_cast<uint32_t>(packet.size() - kLengthFieldSize));
+}
+
+void SceneFixture::failNow(uint32_t seq, int32_t code) {
+    const std::vector<uint8_t> packet = buildRequestPacket(seq, code, nullptr);
+    director.onNetworkEvent(CLNetworkModule::SEND_NOT_CONNECTED, packet.data(),
+                            static_cast<uint32_t>(packet.size()));
+    h.advance(0.1f);
 }
 
 CLDataBuffer ints(std::initializer_list<int32_t> values) {

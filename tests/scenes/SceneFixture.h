@@ -42,6 +42,33 @@ protected:
     void push(int32_t code, const CLDataBuffer* fields) { answer(0, code, fields); }
 
     cocos2d::Size design() const { return h.director()->getWinSize(); }
+    // The text of a key, which must exist for a test about it to mean anything.
+    std::string text(const char* key) {
+        const std::string t = director.getText(key);
+        EXPECT_FALSE(t.empty()) << key;
+        return t;
+    }
+    // Types into the field under the design point (a touch gives it the focus).
+    void typeInto(cocos2d::Node* field, const std::string& text) {
+        h.tap(field);
+        h.type(text);
+    }
+    // The scene's red message line (its only red text).
+    cocos2d::ui::Text* messageLine() {
+        return h.find<cocos2d::ui::Text>(
+            [](cocos2d::ui::Text* t) { return t->getColor() == cocos2d::Color3B::RED; });
+    }
+    std::string message() {
+        cocos2d::ui::Text* line = messageLine();
+        return line ? line->getString() : "<none>";
+    }
+    // The answer of a pending request, as the network thread hands it over, and the next step.
+    void answerNow(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
+        answer(seq, code, &fields);
+        h.advance(0.1f);
+    }
+    // A request that failed on the network: the whole packet comes back, as the module does.
+    void failNow(uint32_t seq, int32_t code);
 
     TempDir dir;
     GBDirector director;
