@@ -99,6 +99,9 @@ public:
     static std::vector<uint8_t> buildPacket(uint32_t seq, int32_t code, const CLDataBuffer* body);
     static NetEvent parseResponse(const uint8_t* body, uint32_t length);
 
+    // The sequence number the next request will carry (for tests and tools).
+    uint32_t nextSequence() const { return nextSeq; }
+
     // The logged-in user's id; -1 until a login succeeds. Main thread.
     int32_t userId = -1;
 

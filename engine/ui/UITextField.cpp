@@ -15,6 +15,9 @@ const char* const kMask = "*";
 // A field that shows nothing (no text, no placeholder) is still a box a player can touch: the
 // font's line height and this many font sizes across.
 constexpr float kEmptyWidthInFontSizes = 4;
+// Room before the text, so that a label ending right where a field begins does not run into
+// what is typed.
+constexpr float kInsetInFontSizes = 0.3f;
 
 bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -80,10 +83,12 @@ void TextField::relayout() {
         _texture->release();
     }
     _texture = rendered.texture;
-    Size size = rendered.size;
+    _textSize = rendered.size;
+    Size size = _textSize;
     if (size.width <= 0) {
         size = Size(_fontSize * kEmptyWidthInFontSizes, std::max(size.height, _fontSize));
     }
+    size.width += _fontSize * kInsetInFontSizes;
     setContentSize(size);
     Director::markDirty();
 }
@@ -145,7 +150,8 @@ void TextField::deleteBackward() {
 
 void TextField::draw(Renderer& renderer, const Affine& nodeToWorld) {
     const Color3B shown = _text.empty() ? Color3B::GRAY : _color;
-    renderer.drawTexture(_texture, nodeToWorld, Rect(0, 0, _contentSize.width, _contentSize.height),
+    renderer.drawTexture(_texture, nodeToWorld,
+                         Rect(_fontSize * kInsetInFontSizes, 0, _textSize.width, _textSize.height),
                          shown, _opacity);
 }
 

@@ -53,6 +53,7 @@ private:
     float _fontSize = 20;
     bool _password = false;
     Texture2D* _texture = nullptr;
+    Size _textSize; // of the text or placeholder alone
 };
 
 } // namespace ui

@@ -122,6 +122,27 @@ TEST_F(DrawingFixture, TextIsDrawnInItsColourAndWrapsInItsArea) {
     EXPECT_EQ(notice->getContentSize(), Size(100, 100));
 }
 
+TEST_F(DrawingFixture, ATextFieldDrawsItsTextAMarginInFromItsLeftEdge) {
+    auto* field = ui::TextField::create("", "Arial", 30);
+    field->setColor(Color3B::RED);
+    field->setAnchorPoint(Vec2(0, 0.5f));
+    field->setPosition(Vec2(40, 100));
+    field->setString("MMMM");
+    layer->addChild(field);
+    auto inked = [&](float from, float to) {
+        int n = 0;
+        for (float x = from; x < to; x += 1) {
+            for (float y = 90; y <= 110; y += 2) {
+                const Color4B c = h.pixelAt(Vec2(x, y));
+                n += c.r > 150 && c.g < 60 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    EXPECT_EQ(inked(40, 48), 0); // 0.3 font sizes of margin
+    EXPECT_GT(inked(48, 80), 10);
+}
+
 TEST(DrawingLetterboxTest, ShowAllKeepsTheAspectRatioWithBlackBars) {
     TempDir dir;
     EngineHarness h(Size(200, 400), Size(100, 100)); // scale 2, bars of 100 pixels

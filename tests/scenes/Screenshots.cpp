@@ -4,6 +4,9 @@
 
 #include "DanJiGame.h"
 #include "EventCodes.h"
+#include "GBLoginScene.h"
+#include "GBMatchScene.h"
+#include "GBNetGame.h"
 #include "GBDirector.h"
 #include "HelloWorld.h"
 #include "Packet.h"
@@ -23,8 +26,14 @@ void feed(GBDirector& director, uint32_t seq, int32_t code, const CLDataBuffer& 
                             static_cast<uint32_t>(packet.size() - kLengthFieldSize));
 }
 
-template <typename L>
-L* show(EngineHarness& h, L* layer) {
+// Each picture's scene replaces the last one at once: the last one's listeners go first, then
+// the new layer is made (and registers its own).
+template <typename Make>
+auto show(EngineHarness& h, Make make) {
+    for (const auto& entry : eventNameTable()) {
+        GBDirector::getInstance()->removeListeners(entry.second);
+    }
+    auto* layer = make();
     auto* scene = Scene::create();
     scene->addChild(layer);
     h.director()->replaceScene(scene);
@@ -61,7 +70,7 @@ int main(int argc, char** argv) {
     RandomHelper::getEngine().seed(3);
     bool ok = true;
 
-    show(h, HelloWorld::create());
+    show(h, [] { return HelloWorld::create(); });
     CLDataBuffer notice;
     notice.addInt(1);
     notice.addString("Welcome to Koralith. Five in a row wins!");
@@ -70,7 +79,7 @@ int main(int argc, char** argv) {
     director.dispatchEvents(0.1f);
     ok &= save(h, out, "menu.png");
 
-    DanJiGame* game = show(h, DanJiGame::create(0));
+    DanJiGame* game = show(h, [] { return DanJiGame::create(0); });
     const Vec2 board = game->getBoardSprite()->getPosition() -
                        game->getBoardSprite()->getContentSize() / 2;
     const int moves[][2] = {{7, 7}, {8, 6}, {6, 8}, {8, 8}, {6, 6}, {9, 9}};
@@ -91,5 +100,66 @@ int main(int argc, char** argv) {
     }
     h.advance(1.1f);
     ok &= save(h, out, "single-player-won.png");
+
+    // The online path: the login form as a returning player finds it, the match room while
+    // waiting, and a game in progress with both score lines and the move clock.
+    UserDefault::getInstance()->setStringForKey("username", "alice");
+    UserDefault::getInstance()->setStringForKey("password", "correct horse");
+    show(h, [] { return GBLoginScene::create(); });
+    h.frame();
+    ok &= save(h, out, "login.png");
+
+    director.userId = 7;
+    uint32_t seq = director.nextSequence();
+    show(h, [] { return GBMatchScene::create(); });
+    h.tap(h.find<ui::Button>([](ui::Button* b) {
+        return b->getNormalFile() == "images/joinmatch.png";
+    }));
+    CLDataBuffer joined;
+    joined.addInt(1);
+    feed(director, seq, EVENT_JOINMATCH, joined);
+    director.dispatchEvents(0.1f);
+    h.advance(0.7f); // the waiting picture part way into its blink
+    ok &= save(h, out, "match-waiting.png");
+
+    seq = director.nextSequence();
+    GBNetGame* net = show(h, [] { return GBNetGame::create(7, 9); });
+    const struct {
+        int32_t id;
+        const char* name;
+        int32_t score, won, lost, tied;
+    } players[] = {{7, "alice", 1516, 4, 2, 1}, {9, "bob", 1484, 2, 4, 1}};
+    for (const auto& p : players) {
+        CLDataBuffer info;
+        info.addInt(p.id);
+        info.addString(p.name);
+        for (int32_t v : {p.score, p.won, p.lost, p.tied}) {
+            info.addInt(v);
+        }
+        feed(director, seq++, EVENT_GETUSERINFO, info);
+    }
+    director.dispatchEvents(0.1f);
+    const Vec2 netBoard = net->getBoardSprite()->getPosition() -
+                          net->getBoardSprite()->getContentSize() / 2;
+    const int played[][2] = {{7, 7}, {8, 8}, {6, 8}, {8, 6}, {8, 7}};
+    for (size_t i = 0; i < std::size(played); ++i) {
+        if (i % 2 == 0) { // ours, as the server accepts it
+            h.touch(netBoard + GoBangGame::pointPosition(played[i][0], played[i][1]));
+            CLDataBuffer accepted;
+            for (int32_t v : {1, 0, 0}) {
+                accepted.addInt(v);
+            }
+            feed(director, seq++, EVENT_CHESS, accepted);
+        } else { // theirs, pushed
+            CLDataBuffer theirs;
+            for (int32_t v : {played[i][0], played[i][1], 0, 0}) {
+                theirs.addInt(v);
+            }
+            feed(director, 0, EVENT_OPPCHESS, theirs);
+        }
+        director.dispatchEvents(0.1f);
+    }
+    h.advance(13.0f); // the clock shows 47
+    ok &= save(h, out, "online-game.png");
     return ok ? 0 : 1;
 }
