@@ -31,9 +31,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
     }
     GLView* view = director->getOpenGLView();
     if (!view) {
-        std::fprintf(stderr,
-                     "Koralith cannot open its window: no display, or no video driver that "
-                     "works here. Run it on a desktop, or under xvfb-run.\n");
+        std::fprintf(stderr, "Koralith cannot open its window: no display, or no video driver that "
+                             "works here. Run it on a desktop, or under xvfb-run.\n");
         return false;
     }
     const Size frame = view->getFrameSize();

@@ -1,16 +1,14 @@
 #include "DanJiGame.h"
 
 #include "HelloWorld.h"
+#include "SceneSupport.h"
 
 USING_NS_CC;
+using scenes::designSize;
 
 namespace {
 const char* const kScoreKey = "score";
 constexpr int kDefaultScore = 50;
-
-Size designSize() {
-    return Director::getInstance()->getOpenGLView()->getDesignResolutionSize();
-}
 } // namespace
 
 DanJiGame* DanJiGame::create(int level) {
@@ -31,12 +29,10 @@ bool DanJiGame::init(int level_) {
     stake = 2 * level + 2;
     score = 0;
     const Size design = designSize();
-    auto* back = ui::Button::create("images/selectback.png", "", "",
-                                    ui::Widget::TextureResType::LOCAL);
+    auto* back = scenes::addButton(this, "images/selectback.png",
+                                   Vec2(design.width - 100, design.height - 100), this,
+                                   toucheventselector(DanJiGame::onBack));
     back->setScale(0.5f);
-    addChild(back);
-    back->setPosition(Vec2(design.width - 100, design.height - 100));
-    back->addTouchEventListener(this, toucheventselector(DanJiGame::onBack));
     createScoreLabel();
     startGame();
     return true;
@@ -131,12 +127,11 @@ void DanJiGame::onFiveInRow(bool localPlayer) {
 
 void DanJiGame::gameOver(int result) {
     const Size design = designSize();
-    resultButton = ui::Button::create(StringUtils::format("images/gameover%d.png", result), "",
-                                      "", ui::Widget::TextureResType::LOCAL);
-    addChild(resultButton);
+    resultButton =
+        scenes::addButton(this, StringUtils::format("images/gameover%d.png", result).c_str(),
+                          Vec2::ZERO, this, toucheventselector(DanJiGame::onResult));
     resultButton->setPosition(
         Vec2(design.width * 0.5f, -0.5f * resultButton->getContentSize().height));
-    resultButton->addTouchEventListener(this, toucheventselector(DanJiGame::onResult));
     resultButton->runAction(MoveTo::create(1.0f, Vec2(design.width / 2, design.height / 2)));
 }
 
@@ -155,7 +150,5 @@ void DanJiGame::onBack(Ref*, ui::TouchEventType type) {
     if (type != ui::TOUCH_EVENT_ENDED) {
         return;
     }
-    auto* scene = Scene::create();
-    scene->addChild(HelloWorld::create());
-    Director::getInstance()->replaceScene(TransitionMoveInL::create(0.5f, scene));
+    scenes::slideTo(HelloWorld::create(), scenes::Slide::BACK);
 }

@@ -46,8 +46,8 @@ bool GBMatchScene::init() {
     waitSprite->setVisible(false);
     messageText = addMessageLine(this, centre - Vec2(0, 50));
 
-    blinkAction = RepeatForever::create(Sequence::create(FadeIn::create(1.0f),
-                                                         FadeOut::create(1.0f), nullptr));
+    blinkAction = RepeatForever::create(
+        Sequence::create(FadeIn::create(1.0f), FadeOut::create(1.0f), nullptr));
     blinkAction->retain();
     addNetListeners();
     return true;

@@ -60,9 +60,9 @@ bool GBNetGame::init(int firstId, int secondId) {
     addChild(oppInfoText);
     oppInfoText->setAnchorPoint(Vec2(0, 0.5f));
     oppInfoText->setPosition(Vec2(20, design.height - 50));
-    auto* back = addButton(this, "images/selectback.png",
-                           Vec2(design.width - 100, design.height - 100), this,
-                           toucheventselector(GBNetGame::onBack));
+    auto* back =
+        addButton(this, "images/selectback.png", Vec2(design.width - 100, design.height - 100),
+                  this, toucheventselector(GBNetGame::onBack));
     back->setScale(0.5f);
 
     startGame();
@@ -130,8 +130,8 @@ int GBNetGame::resultFor(int32_t outcome, int32_t colour) {
 }
 
 void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !myTurn || !playing ||
-        !pack.response || pack.response->intAt(0) != 1) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !myTurn || !playing || !pack.response ||
+        pack.response->intAt(0) != 1) {
         return;
     }
     const auto x = pack.request ? pack.request->intAt(0) : std::nullopt;
@@ -155,8 +155,7 @@ void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
 }
 
 void GBNetGame::onOppChess(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || myTurn || !playing ||
-        !pack.response) {
+    if (pack.status != CLNetworkModule::PACKET_RECEIVED || myTurn || !playing || !pack.response) {
         return;
     }
     const CLDataBuffer& f = *pack.response;

@@ -1,5 +1,7 @@
 #include "GoBangGame.h"
 
+#include "SceneSupport.h"
+
 #include <algorithm>
 #include <cassert>
 #include <iterator>
@@ -16,7 +18,7 @@ int axisIndex(double p, double margin) {
 } // namespace
 
 bool GoBangGame::init() {
-    if (!LayerColor::initWithColor(Color4B(139, 115, 85, 255))) {
+    if (!LayerColor::initWithColor(scenes::kBackground)) {
         return false;
     }
     sideStones[0] = Sprite::create("images/black.png");
@@ -32,8 +34,7 @@ bool GoBangGame::init() {
         side->setPosition(kOffScreen);
     }
     clearBoard();
-    const Size design = Director::getInstance()->getOpenGLView()->getDesignResolutionSize();
-    boardSprite->setPosition(design / 2);
+    boardSprite->setPosition(scenes::designSize() / 2);
     addChild(boardSprite);
     cursorStone = nullptr;
     boardSprite->addChild(highlight, 0);

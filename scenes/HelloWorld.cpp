@@ -4,8 +4,10 @@
 #include "EventCodes.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
+#include "SceneSupport.h"
 
 USING_NS_CC;
+using namespace scenes;
 
 namespace {
 const char* const kNoticeEvent = "gb_event_getnotice";
@@ -23,19 +25,13 @@ std::string firstCharacters(const std::string& text, size_t count) {
     }
     return text.substr(0, end);
 }
-
-ui::Button* addButton(Layer* layer, const char* image) {
-    auto* button = ui::Button::create(image, "", "", ui::Widget::TextureResType::LOCAL);
-    layer->addChild(button);
-    return button;
-}
 } // namespace
 
 bool HelloWorld::init() {
-    if (!LayerColor::initWithColor(Color4B(139, 115, 85, 255))) {
+    if (!LayerColor::initWithColor(kBackground)) {
         return false;
     }
-    const Size design = Director::getInstance()->getOpenGLView()->getDesignResolutionSize();
+    const Size design = designSize();
     noticeText = ui::Text::create("", "Arial", 24);
     noticeText->setTextAreaSize(Size(design.width, 100));
     addChild(noticeText);
@@ -43,15 +39,14 @@ bool HelloWorld::init() {
     noticeText->setPosition(Vec2(0, 40));
 
     const Vec2 centre(design.width / 2, design.height / 2);
-    auto* single = addButton(this, "images/danjigame.png");
+    // Stacked by their own heights: single player above the middle, exit below.
+    auto* single = addButton(this, "images/danjigame.png", centre, this,
+                             toucheventselector(HelloWorld::onDanJiGame));
     single->setPosition(centre + Vec2(0, single->getContentSize().height));
-    single->addTouchEventListener(this, toucheventselector(HelloWorld::onDanJiGame));
-    auto* online = addButton(this, "images/netgame.png");
-    online->setPosition(centre);
-    online->addTouchEventListener(this, toucheventselector(HelloWorld::onNetGame));
-    auto* exit = addButton(this, "images/exitgame.png");
+    addButton(this, "images/netgame.png", centre, this, toucheventselector(HelloWorld::onNetGame));
+    auto* exit = addButton(this, "images/exitgame.png", centre, this,
+                           toucheventselector(HelloWorld::onExitGame));
     exit->setPosition(centre - Vec2(0, exit->getContentSize().height));
-    exit->addTouchEventListener(this, toucheventselector(HelloWorld::onExitGame));
 
     GBDirector* director = GBDirector::getInstance();
     director->addListener(kNoticeEvent, [this](const ResponseDataPack& pack) { onNotice(pack); });
@@ -67,9 +62,7 @@ void HelloWorld::leaveFor(Layer* layer) {
         return;
     }
     GBDirector::getInstance()->removeListeners(kNoticeEvent);
-    auto* scene = Scene::create();
-    scene->addChild(layer);
-    Director::getInstance()->replaceScene(TransitionMoveInR::create(0.5f, scene));
+    slideTo(layer, Slide::FORWARD);
 }
 
 void HelloWorld::onDanJiGame(Ref*, ui::TouchEventType type) {

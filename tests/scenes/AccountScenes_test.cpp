@@ -92,8 +92,8 @@ TEST_F(FormTest, LoginAnswersAreShownAndOnlySuccessRemembersAndMovesOn) {
 
 TEST_F(FormTest, AnEmptyFieldSendsNothing) {
     show(GBLoginScene::create());
-    for (const std::vector<std::string>& typed : {std::vector<std::string>{"", "pw"},
-                                                 std::vector<std::string>{"bob", ""}}) {
+    for (const std::vector<std::string>& typed :
+         {std::vector<std::string>{"", "pw"}, std::vector<std::string>{"bob", ""}}) {
         for (ui::TextField* f : fields()) {
             f->setString("");
         }

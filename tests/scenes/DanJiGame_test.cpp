@@ -66,13 +66,13 @@ TEST(BoardTouch, PointsMapToTheNearestIntersectionWithTheMarginsOfThePicture) {
         int x, y;
     };
     const Case cases[] = {
-        {12, 15, 0, 0},            // the lowest-left intersection
+        {12, 15, 0, 0}, // the lowest-left intersection
         {12 + 34.8f * 7, 15 + 34.8f * 7, 7, 7},
-        {29.3f, 32.3f, 0, 0},      // just short of half a spacing
-        {29.7f, 32.7f, 1, 1},      // just past it
-        {-40.3f, -37.3f, 0, 0},    // left of and below the picture, still index 0
-        {-40.5f, -37.5f, -1, -1},  // far enough out to be refused
-        {516.5f, 519.5f, 14, 14},  // beyond the last line, still 14
+        {29.3f, 32.3f, 0, 0},     // just short of half a spacing
+        {29.7f, 32.7f, 1, 1},     // just past it
+        {-40.3f, -37.3f, 0, 0},   // left of and below the picture, still index 0
+        {-40.5f, -37.5f, -1, -1}, // far enough out to be refused
+        {516.5f, 519.5f, 14, 14}, // beyond the last line, still 14
         {516.7f, 519.7f, 15, 15},
     };
     for (const Case& c : cases) {
@@ -231,9 +231,9 @@ TEST_F(SinglePlayerTest, AWholeGameByTouchesEndsWithTheScoreItsResultEarns) {
         const int32_t lastColour = cell(p.x, p.y);
         const bool won = lastColour == colour && checkFive(game->getBoard(), p.x, p.y, colour);
         const bool full = isBoardFull(game->getBoard());
-        EXPECT_EQ(result()->getNormalFile(),
-                  full ? "images/gameover0.png"
-                       : won ? "images/gameover1.png" : "images/gameover2.png");
+        EXPECT_EQ(result()->getNormalFile(), full  ? "images/gameover0.png"
+                                             : won ? "images/gameover1.png"
+                                                   : "images/gameover2.png");
         EXPECT_EQ(stored(), full ? 50 : won ? 52 : 48);
     }
 }

@@ -81,10 +81,12 @@ TEST_F(MenuTest, NoticeLineFromTheAnswersFields) {
         const char* shown;
     };
     const Case cases[] = {
-        {"date cut to ten characters", {"Server moves tonight", "2026-12-06 20:00"},
+        {"date cut to ten characters",
+         {"Server moves tonight", "2026-12-06 20:00"},
          "2026-12-06  Server moves tonight"},
         {"a short second text shown whole", {"Hello", "today"}, "today  Hello"},
-        {"ten characters, not ten bytes", {"n", "\xC3\xA9t\xC3\xA9 2026-12-06"},
+        {"ten characters, not ten bytes",
+         {"n", "\xC3\xA9t\xC3\xA9 2026-12-06"},
          "\xC3\xA9t\xC3\xA9 2026-1  n"},
     };
     for (const Case& c : cases) {

@@ -171,9 +171,8 @@ protected:
         return out;
     }
     ui::Button* result() {
-        return h.find<ui::Button>([](ui::Button* b) {
-            return b->getNormalFile().rfind("images/gameover", 0) == 0;
-        });
+        return h.find<ui::Button>(
+            [](ui::Button* b) { return b->getNormalFile().rfind("images/gameover", 0) == 0; });
     }
     // Our move, sent and answered: the request's sequence number comes next.
     void move(int x, int y, const CLDataBuffer& answerFields) {

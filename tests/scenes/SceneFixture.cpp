@@ -20,8 +20,7 @@ SceneFixture::SceneFixture()
     director.loadTexts();
     RandomHelper::getEngine().seed(1);
     h.director()->getScheduler()->schedule(CC_CALLBACK_1(GBDirector::dispatchEvents, &director),
-                                           &director, 0.1f, CC_REPEAT_FOREVER, 0.1f, false,
-                                           "fff");
+                                           &director, 0.1f, CC_REPEAT_FOREVER, 0.1f, false, "fff");
 }
 
 SceneFixture::~SceneFixture() {

@@ -4,10 +4,10 @@
 
 #include "DanJiGame.h"
 #include "EventCodes.h"
+#include "GBDirector.h"
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "GBNetGame.h"
-#include "GBDirector.h"
 #include "HelloWorld.h"
 #include "Packet.h"
 #include "harness/EngineHarness.h"
@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     ok &= save(h, out, "menu.png");
 
     DanJiGame* game = show(h, [] { return DanJiGame::create(0); });
-    const Vec2 board = game->getBoardSprite()->getPosition() -
-                       game->getBoardSprite()->getContentSize() / 2;
+    const Vec2 board =
+        game->getBoardSprite()->getPosition() - game->getBoardSprite()->getContentSize() / 2;
     const int moves[][2] = {{7, 7}, {8, 6}, {6, 8}, {8, 8}, {6, 6}, {9, 9}};
     for (const auto& m : moves) {
         if (game->isPlaying()) {
@@ -112,9 +112,8 @@ int main(int argc, char** argv) {
     director.userId = 7;
     uint32_t seq = director.nextSequence();
     show(h, [] { return GBMatchScene::create(); });
-    h.tap(h.find<ui::Button>([](ui::Button* b) {
-        return b->getNormalFile() == "images/joinmatch.png";
-    }));
+    h.tap(h.find<ui::Button>(
+        [](ui::Button* b) { return b->getNormalFile() == "images/joinmatch.png"; }));
     CLDataBuffer joined;
     joined.addInt(1);
     feed(director, seq, EVENT_JOINMATCH, joined);
@@ -139,8 +138,8 @@ int main(int argc, char** argv) {
         feed(director, seq++, EVENT_GETUSERINFO, info);
     }
     director.dispatchEvents(0.1f);
-    const Vec2 netBoard = net->getBoardSprite()->getPosition() -
-                          net->getBoardSprite()->getContentSize() / 2;
+    const Vec2 netBoard =
+        net->getBoardSprite()->getPosition() - net->getBoardSprite()->getContentSize() / 2;
     const int played[][2] = {{7, 7}, {8, 8}, {6, 8}, {8, 6}, {8, 7}};
     for (size_t i = 0; i < std::size(played); ++i) {
         if (i % 2 == 0) { // ours, as the server accepts it
