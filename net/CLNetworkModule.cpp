@@ -1,5 +1,6 @@
 #include "CLNetworkModule.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -112,8 +113,11 @@ bool CLNetworkModule::sendData(const uint8_t* data, uint32_t length) {
         return false;
     }
     std::memcpy(packet.data.get(), data, length);
-    std::lock_guard<std::mutex> lock(queueMutex);
-    sendQueue.push_back(std::move(packet));
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        sendQueue.push_back(std::move(packet));
+    }
+    wakeUp.raise();
     return true;
 }
 
@@ -124,6 +128,7 @@ void CLNetworkModule::clearSendQueue() {
 
 void CLNetworkModule::requestStop() {
     stopFlag.exchange(true);
+    wakeUp.raise();
 }
 
 // Every byte of the packet or nothing that counts: a send cut short leaves the stream unusable.
@@ -189,6 +194,7 @@ void CLNetworkModule::run() {
         connectServer();
     }
     while (!stopRequested()) {
+        ++passes;
         sleepMs(5);
         if (!connected && reconnectDue()) {
             connectServer();
@@ -199,11 +205,7 @@ void CLNetworkModule::run() {
         if (!sendQueuedPacket()) {
             continue;
         }
-        sleepMs(1);
-        if (socket == kInvalidSocket) {
-            continue;
-        }
-        if (!clsocket::readable(socket, 5)) {
+        if (!clsocket::waitReadable(socket, wakeUp, idleWaitMs())) {
             if (packetOverdue()) { // nothing more of a packet that is out of time
                 writeLog("数据读取异常");
                 dropBrokenStream();
@@ -223,7 +225,7 @@ void CLNetworkModule::run() {
 }
 
 // While the server is away and nothing waits to be sent, connecting on every pass would knock on
-// its door 160 times a second, from every game that is open. A packet in the queue always gets a
+// its door many times a second, from every game that is open. A packet in the queue always gets a
 // fresh attempt, so a request still finds a server that came back at once.
 bool CLNetworkModule::reconnectDue() {
     const auto now = std::chrono::steady_clock::now();
@@ -237,6 +239,26 @@ bool CLNetworkModule::reconnectDue() {
     }
     nextIdleConnect = now + std::chrono::milliseconds(kIdleReconnectMs);
     return true;
+}
+
+// How long the loop may wait for the socket before its next pass: not at all while a packet
+// waits to be sent, else until whatever falls due first. A packet queued or a stop requested
+// during the wait ends it through the wake-up.
+int CLNetworkModule::idleWaitMs() {
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (!sendQueue.empty()) {
+            return 0;
+        }
+    }
+    Clock::time_point until = Clock::now() + std::chrono::milliseconds(kIdleWaitMs);
+    if (headerCount > 0) {
+        until = std::min(until, packetDeadline);
+    }
+    if (!connected) {
+        until = std::min(until, nextIdleConnect);
+    }
+    return msUntil(until);
 }
 
 uint32_t CLNetworkModule::recvHeader() {

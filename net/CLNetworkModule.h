@@ -1,10 +1,10 @@
 #pragma once
 // The network layer: the game's one TCP client of the game server. CLNetworkModule keeps one
-// connection, reconnecting on every pass of its loop while it is down; sends the finished packets
-// that sendData queued, one per pass; cuts the received stream into packets by their 4-byte
-// big-endian length field; and hands every received body, and every packet that could not go
-// out, to one callback. It does not know what the packets mean: building them is the director's
-// work. Every event is written to a day file through CLLogWriter.
+// connection, reconnecting while it is down (at once for a packet to send, else once a second);
+// sends the finished packets that sendData queued, one per pass; cuts the received stream into
+// packets by their 4-byte big-endian length field; and hands every received body, and every packet
+// that could not go out, to one callback. It does not know what the packets mean: building them is
+// the director's work. Every event is written to a day file through CLLogWriter.
 //
 // Ownership: GBDirector owns the one module; the module owns its socket, its log writer and
 // copies of the queued packets. Threads: run() and all it calls, the callback included, runs on
@@ -14,6 +14,8 @@
 //
 // Every wait of the network thread on its socket (connect, send, the rest of a packet) runs in
 // short slices that watch the stop flag, so that closing the game never waits on the network.
+// Between passes an idle thread blocks in one wait that the socket, sendData and requestStop
+// end early, so it wakes a few times a second, not at every pass.
 
 #include "CLLogWriter.h"
 #include "CLSocket.h"
@@ -44,6 +46,9 @@ public:
     static constexpr int kIoTimeoutMs = 5000;
     // While down and with nothing to send, a new connect is tried this often.
     static constexpr int kIdleReconnectMs = 1000;
+    // The longest wait between passes when nothing is due: only a bound on a missed wake-up,
+    // since the socket, a queued packet, a stop and every deadline end the wait themselves.
+    static constexpr int kIdleWaitMs = 50;
 
     // With `resolve`, the host name is replaced by the dotted text of its first IPv4 address;
     // a name that does not resolve stays, and every connect then fails. Never connects.
@@ -65,6 +70,8 @@ public:
     void run();
     void requestStop();
     void clearSendQueue();
+    // Passes the loop has begun; for tests and tools that check how often an idle thread wakes.
+    uint64_t passCount() const { return passes.load(); }
 
     // The receive steps: each takes what has arrived, one length field or body at a time, and
     // returns the bytes taken, 0 when the connection is to be treated as broken (unless a stop
@@ -90,6 +97,7 @@ private:
     void disconnect();
     void dropBrokenStream();
     bool reconnectDue();
+    int idleWaitMs();
     void resetReceive();
     bool sendQueuedPacket();
     SendResult sendAll(const uint8_t* data, uint32_t length);
@@ -103,6 +111,8 @@ private:
     Callback callback;
     bool connected = false;
     std::atomic<bool> stopFlag{false};
+    std::atomic<uint64_t> passes{0};
+    clsocket::WakeUp wakeUp; // raised by sendData and requestStop
     std::deque<Packet> sendQueue;
     std::mutex queueMutex;
     CLSocketHandle socket = kInvalidSocket;

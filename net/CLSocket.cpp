@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <thread>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -195,6 +196,77 @@ Wait waitFor(CLSocketHandle socket, bool forSend, int timeoutMs, const Cancel& c
         }
     }
 }
+
+#ifdef _WIN32
+WakeUp::WakeUp() = default;
+WakeUp::~WakeUp() = default;
+void WakeUp::raise() {}
+void WakeUp::drain() {}
+
+bool waitReadable(CLSocketHandle socket, WakeUp&, int timeoutMs) {
+    const int ms = std::clamp(timeoutMs, 0, kWakeUpFallbackMs);
+    if (socket == kInvalidSocket) { // select with no socket at all fails at once
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return false;
+    }
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(socket, &readSet);
+    timeval limit{0, ms * 1000};
+    return select(0, &readSet, nullptr, nullptr, &limit) != 0;
+}
+#else
+WakeUp::WakeUp() {
+    int ends[2];
+    if (pipe(ends) != 0) {
+        return;
+    }
+    for (const int end : ends) {
+        fcntl(end, F_SETFL, fcntl(end, F_GETFL, 0) | O_NONBLOCK);
+        fcntl(end, F_SETFD, FD_CLOEXEC);
+    }
+    readEnd = ends[0];
+    writeEnd = ends[1];
+}
+
+WakeUp::~WakeUp() {
+    if (readEnd >= 0) {
+        close(readEnd);
+        close(writeEnd);
+    }
+}
+
+void WakeUp::raise() {
+    const char byte = 1;
+    while (writeEnd >= 0 && write(writeEnd, &byte, 1) < 0 && errno == EINTR) {
+    }
+}
+
+void WakeUp::drain() {
+    char bytes[64];
+    for (;;) {
+        const ssize_t got = read(readEnd, bytes, sizeof bytes);
+        if (got <= 0 && !(got < 0 && errno == EINTR)) {
+            return;
+        }
+    }
+}
+
+bool waitReadable(CLSocketHandle socket, WakeUp& wakeUp, int timeoutMs) {
+    // poll passes over an entry whose descriptor is negative: an invalid socket, a missing pipe.
+    pollfd entries[2] = {{socket, POLLIN, 0}, {wakeUp.readEnd, POLLIN, 0}};
+    const int ms =
+        wakeUp.readEnd >= 0 ? std::max(timeoutMs, 0) : std::clamp(timeoutMs, 0, kWakeUpFallbackMs);
+    // An interrupted poll only ends the wait early, as a wake-up would.
+    if (poll(entries, 2, ms) <= 0) {
+        return false;
+    }
+    if (entries[1].revents != 0) {
+        wakeUp.drain();
+    }
+    return entries[0].revents != 0;
+}
+#endif
 
 namespace {
 #ifdef _WIN32

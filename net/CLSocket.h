@@ -1,6 +1,7 @@
 #pragma once
 // The few socket operations the network module needs, over BSD sockets or WinSock, so that the
-// module itself holds no platform code. Plain functions on a handle: no state, any thread.
+// module itself holds no platform code. Plain functions on a handle: no state, any thread. The
+// one exception is WakeUp, which lets another thread end the network thread's idle wait.
 
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +50,34 @@ bool readable(CLSocketHandle socket, int microseconds);
 enum class Wait { Ready, TimedOut, Cancelled };
 constexpr int kWaitSliceMs = 20;
 Wait waitFor(CLSocketHandle socket, bool forSend, int timeoutMs, const Cancel& cancel);
+
+// Ends a waitReadable early from any thread. On POSIX a non-blocking self-pipe: raise() writes a
+// byte, the wait watches the read end beside the socket and drains it. WinSock cannot wait on a
+// pipe, and a pipe that could not be made is no better: there raise() does nothing and every
+// waitReadable lasts at most kWakeUpFallbackMs, the pacing of a loop that cannot be woken.
+class WakeUp {
+public:
+    WakeUp();
+    ~WakeUp();
+    WakeUp(const WakeUp&) = delete;
+    WakeUp& operator=(const WakeUp&) = delete;
+
+    // Never blocks: with bytes already waiting in the pipe the wake-up is pending anyway.
+    void raise();
+
+private:
+    friend bool waitReadable(CLSocketHandle, WakeUp&, int);
+    void drain();
+    int readEnd = -1;
+    int writeEnd = -1;
+};
+constexpr int kWakeUpFallbackMs = 1;
+
+// Waits at most timeoutMs until the socket is readable (data, end of stream or error: true), or
+// until the wake-up is raised (false); a raised wake-up is reset either way. An invalid socket
+// is not watched, only the wake-up. A raise that came before the call ends the wait at once, so
+// a change made before raise() and looked at before the call is never slept through.
+bool waitReadable(CLSocketHandle socket, WakeUp& wakeUp, int timeoutMs);
 
 // One send or receive call, retried when a signal interrupts it; never raises SIGPIPE.
 // The result is the count passed (0 at end of stream for receive), kWouldBlock when nothing can

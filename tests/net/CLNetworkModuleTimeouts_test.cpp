@@ -8,10 +8,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-long long msSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
 class Timeouts : public ::testing::Test {
 protected:
     // How long requestStop and the join take.

@@ -64,6 +64,11 @@ private:
     std::chrono::steady_clock::time_point end;
 };
 
+inline long long msSince(std::chrono::steady_clock::time_point start) {
+    const auto passed = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(passed).count();
+}
+
 inline Bytes frame(const Bytes& body) {
     const uint32_t n = static_cast<uint32_t>(body.size());
     Bytes packet{uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
