@@ -96,9 +96,13 @@ TEST_F(Loop, WhileTheServerTurnsItAwayItIsAskedOnceASecondButAPacketAsksAtOnce) 
     EXPECT_LE(attempts, 3);
 
     // Just after a hang-up the next idle attempt is a second away; a queued packet goes now.
+    // (Sent only once the module has seen the hang-up: a packet written into a connection the
+    // peer has just closed is lost with it, whatever the module does.)
     const int fd = peer.accept(kPatienceMs);
     ASSERT_GE(fd, 0);
+    const size_t hangUps = occurrences(dir.logText(), "数据接收失败，连接已断开");
     peer.finish(fd);
+    ASSERT_TRUE(dir.waitForLog("数据接收失败，连接已断开", kPatienceMs, hangUps + 1));
     const Bytes packet = frame(pattern(12, 9));
     const auto queued = std::chrono::steady_clock::now();
     ASSERT_TRUE(module->sendData(packet.data(), static_cast<uint32_t>(packet.size())));

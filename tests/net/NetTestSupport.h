@@ -243,15 +243,24 @@ public:
     }
 
     // Waits until the day files hold `text` (true), or timeoutMs passed (false).
-    bool waitForLog(const std::string& text, int timeoutMs = kPatienceMs) const {
+    // The day file holds `text` at least `count` times, within timeoutMs.
+    bool waitForLog(const std::string& text, int timeoutMs = kPatienceMs, size_t count = 1) const {
+        auto seen = [&] {
+            const std::string log = logText();
+            size_t n = 0;
+            for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+                ++n;
+            }
+            return n >= count;
+        };
         const Deadline deadline(timeoutMs);
         for (int i = 0; i < timeoutMs && !deadline.passed(); ++i) {
-            if (logText().find(text) != std::string::npos) {
+            if (seen()) {
                 return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        return logText().find(text) != std::string::npos;
+        return seen();
     }
 
     std::string path;
