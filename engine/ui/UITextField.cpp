@@ -18,6 +18,8 @@ constexpr float kEmptyWidthInFontSizes = 4;
 // Room before the text, so that a label ending right where a field begins does not run into
 // what is typed.
 constexpr float kInsetInFontSizes = 0.3f;
+// The caret that shows which field takes the typing: a bar this wide, a font size high.
+constexpr float kCaretWidth = 2;
 
 bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -153,6 +155,13 @@ void TextField::draw(Renderer& renderer, const Affine& nodeToWorld) {
     renderer.drawTexture(_texture, nodeToWorld,
                          Rect(_fontSize * kInsetInFontSizes, 0, _textSize.width, _textSize.height),
                          shown, _opacity);
+    Director* director = Director::getInstanceIfExists();
+    if (director && director->getIMEDispatcher()->focused() == this) {
+        const float x = _fontSize * kInsetInFontSizes + (_text.empty() ? 0 : _textSize.width);
+        const Affine at{1, 1, x, (_contentSize.height - _fontSize) / 2};
+        renderer.fillRect(nodeToWorld * at, Size(kCaretWidth, _fontSize),
+                          Color4B(_color.r, _color.g, _color.b, _opacity));
+    }
 }
 
 } // namespace ui

@@ -122,7 +122,7 @@ TEST_F(DrawingFixture, TextIsDrawnInItsColourAndWrapsInItsArea) {
     EXPECT_EQ(notice->getContentSize(), Size(100, 100));
 }
 
-TEST_F(DrawingFixture, ATextFieldDrawsItsTextAMarginInFromItsLeftEdge) {
+TEST_F(DrawingFixture, ATextFieldDrawsItsTextAMarginInAndACaretWhileFocused) {
     auto* field = ui::TextField::create("", "Arial", 30);
     field->setColor(Color3B::RED);
     field->setAnchorPoint(Vec2(0, 0.5f));
@@ -141,6 +141,14 @@ TEST_F(DrawingFixture, ATextFieldDrawsItsTextAMarginInFromItsLeftEdge) {
     };
     EXPECT_EQ(inked(40, 48), 0); // 0.3 font sizes of margin
     EXPECT_GT(inked(48, 80), 10);
+
+    // A caret after the text shows the field that takes the typing.
+    const float end = 40 + field->getContentSize().width;
+    EXPECT_EQ(inked(end, end + 6), 0);
+    h.touch(Vec2(60, 100));
+    EXPECT_GT(inked(end, end + 6), 5);
+    h.touch(Vec2(150, 180)); // elsewhere: the focus goes, and the caret with it
+    EXPECT_EQ(inked(end, end + 6), 0);
 }
 
 TEST(DrawingLetterboxTest, ShowAllKeepsTheAspectRatioWithBlackBars) {
