@@ -75,17 +75,13 @@ void GBLoginScene::onLoginResponse(const ResponseDataPack& pack) {
     // An answer without its result and id is a refusal: there is no id to play under.
     const auto result = pack.response ? pack.response->intAt(0) : std::nullopt;
     const auto id = pack.response ? pack.response->intAt(1) : std::nullopt;
-    const auto name = pack.request ? pack.request->stringAt(0) : std::nullopt;
-    const auto password = pack.context ? pack.context->stringAt(0) : std::nullopt;
-    if (result != 1 || !id || !name || !password) {
+    if (result != 1 || !id) {
         messageText->setString(director->getText("loginfailed"));
         return;
     }
     messageText->setString(director->getText("loginsucceed"));
     director->userId = *id;
-    UserDefault* store = UserDefault::getInstance();
-    store->setStringForKey("username", *name);
-    store->setStringForKey("password", *password);
+    rememberCredentials(pack);
     removeNetListeners();
     slideTo(GBMatchScene::create(), Slide::FORWARD);
 }

@@ -96,44 +96,44 @@ void GBMatchScene::onQuitMatch(Ref*, ui::TouchEventType type) {
     GBDirector::getInstance()->sendRequest(EVENT_CANCELMATCH, new CLDataBuffer(), nullptr, true);
 }
 
-void GBMatchScene::onJoinMatchResponse(const ResponseDataPack& pack) {
+bool GBMatchScene::accepted(const ResponseDataPack& pack) {
     GBDirector* director = GBDirector::getInstance();
     if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
         messageText->setString(director->getText("neterror"));
-        return;
+        return false;
     }
     if (!succeeded(pack)) {
         messageText->setString(director->getText("handleerror"));
-        return;
+        return false;
     }
+    return true;
+}
+
+void GBMatchScene::setWaiting(bool waiting) {
     messageText->setString("");
-    joinButton->setVisible(false);
-    quitButton->setVisible(true);
-    waitSprite->setVisible(true);
-    // A second successful answer (two presses before the first answer) restarts the blink
+    joinButton->setVisible(!waiting);
+    quitButton->setVisible(waiting);
+    // A second successful join answer (two presses before the first answer) restarts the blink
     // rather than running it twice.
     waitSprite->stopAllActions();
-    waitSprite->setOpacity(0);
-    waitSprite->runAction(blinkAction);
-    isMatching = true;
+    waitSprite->setVisible(waiting);
+    if (waiting) {
+        waitSprite->setOpacity(0);
+        waitSprite->runAction(blinkAction);
+    }
+    isMatching = waiting;
+}
+
+void GBMatchScene::onJoinMatchResponse(const ResponseDataPack& pack) {
+    if (accepted(pack)) {
+        setWaiting(true);
+    }
 }
 
 void GBMatchScene::onCancelMatchResponse(const ResponseDataPack& pack) {
-    GBDirector* director = GBDirector::getInstance();
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
-        messageText->setString(director->getText("neterror"));
-        return;
+    if (accepted(pack)) {
+        setWaiting(false);
     }
-    if (!succeeded(pack)) {
-        messageText->setString(director->getText("handleerror"));
-        return;
-    }
-    messageText->setString("");
-    joinButton->setVisible(true);
-    quitButton->setVisible(false);
-    waitSprite->stopAllActions();
-    waitSprite->setVisible(false);
-    isMatching = false;
 }
 
 void GBMatchScene::onMatchResult(const ResponseDataPack& pack) {

@@ -29,6 +29,10 @@ private:
     void addNetListeners();
     // Field 0 of an answer or push is 1; a pack without it is a refusal.
     static bool succeeded(const ResponseDataPack& pack);
+    // A join or cancel answer that succeeded; otherwise the message says why not.
+    bool accepted(const ResponseDataPack& pack);
+    // Into or out of the queue: the buttons swap, the blink starts from nothing or stops.
+    void setWaiting(bool waiting);
 
     bool isMatching = false;
     cocos2d::ui::Button* joinButton = nullptr;

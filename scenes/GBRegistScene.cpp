@@ -66,17 +66,12 @@ void GBRegistScene::onRegistResponse(const ResponseDataPack& pack) {
         messageText->setString(director->getText("neterror"));
         return;
     }
-    const auto result = pack.response ? pack.response->intAt(0) : std::nullopt;
-    const auto name = pack.request ? pack.request->stringAt(0) : std::nullopt;
-    const auto password = pack.context ? pack.context->stringAt(0) : std::nullopt;
-    if (result != 1 || !name || !password) {
+    if (!pack.response || pack.response->intAt(0) != 1) {
         messageText->setString(director->getText("regfailed"));
         return;
     }
     messageText->setString(director->getText("regsucceed"));
-    UserDefault* store = UserDefault::getInstance();
-    store->setStringForKey("username", *name);
-    store->setStringForKey("password", *password);
+    rememberCredentials(pack);
     removeNetListeners();
     slideTo(GBLoginScene::create(), Slide::BACK);
 }

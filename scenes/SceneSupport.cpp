@@ -2,6 +2,7 @@
 
 #include "CLDataBuffer.h"
 #include "CLMD5.h"
+#include "ResponseDataPack.h"
 
 USING_NS_CC;
 
@@ -71,6 +72,18 @@ CLDataBuffer* passwordContext(const std::string& password) {
     auto* context = new CLDataBuffer();
     context->addString(password.c_str());
     return context;
+}
+
+bool rememberCredentials(const ResponseDataPack& pack) {
+    const auto name = pack.request ? pack.request->stringAt(0) : std::nullopt;
+    const auto password = pack.context ? pack.context->stringAt(0) : std::nullopt;
+    if (!name || !password) {
+        return false;
+    }
+    UserDefault* store = UserDefault::getInstance();
+    store->setStringForKey("username", *name);
+    store->setStringForKey("password", *password);
+    return true;
 }
 
 } // namespace scenes

@@ -9,6 +9,7 @@
 #include <string>
 
 class CLDataBuffer;
+struct ResponseDataPack;
 
 namespace scenes {
 
@@ -41,5 +42,8 @@ cocos2d::ui::Text* addMessageLine(cocos2d::Node* parent, const cocos2d::Vec2& at
 // GBDirector::sendRequest.
 CLDataBuffer* credentialBody(const std::string& name, const std::string& password);
 CLDataBuffer* passwordContext(const std::string& password);
+// After a successful login or registration: the name as sent and the password as typed go to
+// the settings ("username", "password"). False, writing nothing, when the pack lacks them.
+bool rememberCredentials(const ResponseDataPack& pack);
 
 } // namespace scenes
