@@ -1,6 +1,5 @@
 #include "Picture.h"
 
-#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -40,25 +39,6 @@ protected:
     int luma(double x, double y) const {
         const Pixel p = pixelAt(x, y, board.height());
         return board.lumaAt(p.column, p.row);
-    }
-    // Where the ink of the line at `line` is centred across it, measured at `along` on it: the
-    // darkness of the seven pixels around the line against the wood four pixels to each side,
-    // as weights on the pixels' centres (k + 0.5).
-    double inkCentre(double line, double along, bool vertical) const {
-        const int first = static_cast<int>(std::floor(line));
-        const int at = static_cast<int>(std::floor(along));
-        const int h = board.height();
-        auto across = [&](int k) {
-            return vertical ? board.lumaAt(k, h - 1 - at) : board.lumaAt(at, h - 1 - k);
-        };
-        const double wood = (across(first - 4) + across(first + 4)) / 2.0;
-        double sum = 0, weight = 0;
-        for (int k = first - 3; k <= first + 3; ++k) {
-            const double ink = std::max(0.0, wood - across(k));
-            sum += ink * (k + 0.5);
-            weight += ink;
-        }
-        return weight > 0 ? sum / weight : -1;
     }
 };
 } // namespace
@@ -110,18 +90,5 @@ TEST_F(BoardPicture, EveryLineRunsThroughItsIntersectionsAndNothingElseIsDark) {
             EXPECT_GT(luma(x, lineY(j) + 3), kLight) << "above line y=" << j;
             EXPECT_GT(luma(x, lineY(j + 1) - 3), kLight) << "below line y=" << j + 1;
         }
-    }
-}
-
-TEST_F(BoardPicture, EachLineIsCentredOnItsCoordinateToAQuarterUnit) {
-    // Averaged over the middles of the 14 cells along each line, which evens out the grain.
-    for (int i = 0; i < 15; ++i) {
-        double vertical = 0, horizontal = 0;
-        for (int j = 0; j < 14; ++j) {
-            vertical += inkCentre(lineX(i), lineY(j + 0.5), true) / 14;
-            horizontal += inkCentre(lineY(i), lineX(j + 0.5), false) / 14;
-        }
-        EXPECT_NEAR(vertical, lineX(i), 0.25) << "vertical line " << i;
-        EXPECT_NEAR(horizontal, lineY(i), 0.25) << "horizontal line " << i;
     }
 }
