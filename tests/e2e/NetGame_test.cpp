@@ -189,6 +189,20 @@ TEST_F(NetGameTest, LeavingMidGameSendsTheQuitAndTheOpponentWins) {
     EXPECT_FALSE(scene->isWaiting());
 }
 
+TEST_F(NetGameTest, AQuitCrossingTheClientsLeavingDoesNotEndItsNextGame) {
+    ASSERT_NE(match(*bot), nullptr);
+    // The bot's quit is answered, so its push is on its way, when the client leaves: nobody
+    // listens for it then.
+    ASSERT_TRUE(bot->request(EVENT_QUITCHESS));
+    ASSERT_TRUE(tap("images/selectback.png"));
+    ASSERT_NE(reach<GBMatchScene>(), nullptr);
+    GBNetGame* next = match(*bot);
+    ASSERT_NE(next, nullptr);
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(next->isPlaying());
+    EXPECT_EQ(resultPicture(), "");
+}
+
 // The server's clock for each move, short enough to run out within the test.
 class OvertimeTest : public NetGameTest {
 protected:
