@@ -84,7 +84,7 @@ std::optional<Message> TestClient::readMessage(std::chrono::milliseconds limit) 
                 return m;
             }
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             return std::nullopt;
@@ -141,7 +141,7 @@ std::optional<Message> TestClient::waitPush(int32_t code, std::chrono::milliseco
                 return m;
             }
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             return std::nullopt;
