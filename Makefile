@@ -35,14 +35,14 @@ test-main: build
 CHECKED := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
            -DKORALITH_WERROR=ON
 
-# Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers' short runs.
+# Every test under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers' short runs.
 test-asan: deps
 	@cmake -S . -B $(ASAN) $(CHECKED) -DCMAKE_CXX_COMPILER=clang++-14 \
 	    -DKORALITH_SANITIZE=ON -DKORALITH_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
-	    ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -L unit
+	    ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -LE fuzz
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
 	    ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -L fuzz
 

@@ -15,7 +15,7 @@ function(koralith_add_subfolders dir)
     endforeach()
 endfunction()
 
-# koralith_add_gtest(NAME SOURCES ... LIBS ... [LABELS ...] [TSAN])
+# koralith_add_gtest(NAME SOURCES ... LIBS ... [LABELS label] [TSAN])
 # A GoogleTest program whose cases ctest lists one by one. TSAN marks a test of threaded code:
 # only such tests are built in the ThreadSanitizer tree.
 function(koralith_add_gtest name)
@@ -25,9 +25,15 @@ function(koralith_add_gtest name)
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main Threads::Threads)
+    # One label per test: a list does not survive gtest_discover_tests (its separator is lost
+    # on the way, and the time-out after it with it).
+    set(label unit)
+    if(T_LABELS)
+        set(label ${T_LABELS})
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS "unit;${T_LABELS}" TIMEOUT 120)
+        PROPERTIES LABELS ${label} TIMEOUT 120)
 endfunction()
 
 # koralith_add_fuzzer(NAME SOURCES ... LIBS ... [SECONDS n] [CORPUS dir])
