@@ -130,15 +130,6 @@ TEST_F(MatchTest, AMatchThatIsNotOursStaysHereAndTheNextOneStartsTheGame) {
     EXPECT_EQ(game->getColour(), kWhite);
 }
 
-TEST_F(MatchTest, BackLogsOutAndShowsTheLoginScene) {
-    h.tap(button("images/back.png"));
-    EXPECT_NE(running<GBLoginScene>(), nullptr);
-    // The three names are free again, so a later match room can listen.
-    for (const char* name : {"gb_event_joinmatch", "gb_event_cancelmatch", "gb_event_matchres"}) {
-        EXPECT_TRUE(director.addListener(name, [](const ResponseDataPack&) {})) << name;
-    }
-}
-
 class NetGameTest : public SceneFixture {
 protected:
     static constexpr int32_t kMe = 7;
@@ -154,12 +145,6 @@ protected:
         return game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y));
     }
     int32_t cell(int x, int y) const { return game->getBoard()[cellIndex(x, y)]; }
-    // The move clock: the one text in the font named "arial" that is not a score line.
-    ui::Text* clock() {
-        return h.find<ui::Text>([](ui::Text* t) {
-            return t->getFontName() == "arial" && t->getAnchorPoint() != Vec2(0, 0.5f);
-        });
-    }
     std::vector<ui::Text*> scoreLines() {
         std::vector<ui::Text*> out;
         for (Node* n : game->getChildren()) {
@@ -206,47 +191,6 @@ TEST_F(NetGameTest, NobodyLoggedInOrNeitherIdOursMakesNoGame) {
     EXPECT_EQ(GBNetGame::create(-1, 3), nullptr);
     director.userId = kMe;
     EXPECT_EQ(GBNetGame::create(3, 4), nullptr);
-}
-
-TEST_F(NetGameTest, TheClockRunsOnTheSideToMoveAndStopsAtZero) {
-    start(kWhite);
-    ui::Text* time = clock();
-    ASSERT_NE(time, nullptr);
-    EXPECT_EQ(time->getString(), "60");
-    EXPECT_EQ(time->getPosition(), Vec2(50, 1019.52f - 150));
-    h.advance(1.0f);
-    EXPECT_EQ(time->getString(), "59");
-    theirMove(7, 7);
-    EXPECT_EQ(cell(7, 7), kBlack);
-    EXPECT_EQ(time->getString(), "60");
-    EXPECT_EQ(time->getPosition(), Vec2(50, 150));
-    h.advance(75.0f);
-    EXPECT_EQ(time->getString(), "0"); // and nothing happens here at 0: the server decides
-    EXPECT_TRUE(game->isPlaying());
-}
-
-TEST_F(NetGameTest, AMoveStandsOnlyWhenTheServerAcceptsIt) {
-    start(kBlack);
-    h.touch(at(7, 7));
-    EXPECT_EQ(cell(7, 7), kEmpty);
-    answerNow(nextSeq++, EVENT_CHESS, ints({0, 0, 0})); // refused
-    EXPECT_EQ(cell(7, 7), kEmpty);
-    EXPECT_TRUE(game->isMyTurn());
-    h.touch(at(7, 7));
-    failNow(nextSeq++, EVENT_CHESS);
-    EXPECT_EQ(cell(7, 7), kEmpty);
-
-    move(7, 7, ints({1, 0, 0}));
-    EXPECT_EQ(cell(7, 7), kBlack);
-    EXPECT_FALSE(game->isMyTurn());
-    // While they are to move a touch sends nothing: their move's push is the next thing, and our
-    // next move's answer still carries the next sequence number.
-    h.touch(at(3, 3));
-    theirMove(8, 8);
-    EXPECT_EQ(cell(8, 8), kWhite);
-    move(6, 6, ints({1, 0, 0}));
-    EXPECT_EQ(cell(6, 6), kBlack);
-    EXPECT_EQ(cell(3, 3), kEmpty);
 }
 
 enum class End { OUR_MOVE, THEIR_MOVE, PUSH };
@@ -328,16 +272,6 @@ TEST_F(NetGameTest, ScoreLinesComeFromTheUserInfoAnswers) {
     EXPECT_EQ(lines[0]->getPosition(), Vec2(20, 50));
     EXPECT_EQ(lines[1]->getString(), "");
     EXPECT_EQ(lines[1]->getPosition(), Vec2(20, 1019.52f - 50));
-}
-
-TEST_F(NetGameTest, LeavingSendsTheQuitAndReturnsToAFreshMatchRoom) {
-    start(kWhite);
-    h.tap(h.find<ui::Button>()); // the back button
-    EXPECT_NE(running<GBMatchScene>(), nullptr);
-    for (const char* name : {"gb_event_chess", "gb_event_oppchess", "gb_event_oppquit",
-                             "gb_event_overtime", "gb_event_getuserinfo"}) {
-        EXPECT_TRUE(director.addListener(name, [](const ResponseDataPack&) {})) << name;
-    }
 }
 
 } // namespace

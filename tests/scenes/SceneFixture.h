@@ -41,7 +41,6 @@ protected:
     void answer(uint32_t seq, int32_t code, const CLDataBuffer* fields);
     void push(int32_t code, const CLDataBuffer* fields) { answer(0, code, fields); }
 
-    cocos2d::Size design() const { return h.director()->getWinSize(); }
     // The text of a key, which must exist for a test about it to mean anything.
     std::string text(const char* key) {
         const std::string t = director.getText(key);
