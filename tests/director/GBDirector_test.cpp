@@ -1,30 +1,42 @@
-// The director's dispatch without a network: a director that is never started, events handed to
-// onNetworkEvent exactly as the network thread would, and dispatchEvents called by hand.
+// The director's dispatch without a network (a director never started, events handed to
+// onNetworkEvent as the network thread would, dispatchEvents called by hand), then a started
+// director whose network thread talks to a loopback peer while headless frames dispatch.
 
 #include "DirectorTestSupport.h"
 #include "EventCodes.h"
 #include "GBDirector.h"
 #include "Packet.h"
+#include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
-#include <type_traits>
-#include <vector>
+#include <thread>
 
 namespace {
 
-// A pack's status travels as these numbers between the network module and the listeners.
-static_assert(CLNetworkModule::PACKET_RECEIVED == 0 && CLNetworkModule::SEND_NOT_CONNECTED == 1 &&
-              CLNetworkModule::SEND_FAILED == 2);
-static_assert(std::is_same_v<decltype(ResponseDataPack::status), CLNetworkModule::CallBackType>);
+using Bytes = std::vector<uint8_t>;
+using Calls = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
-uint16_t unusedPort() {
+#ifndef KORALITH_TIME_SCALE // set by CMakeLists.txt for the sanitizers, which run slower
+#define KORALITH_TIME_SCALE 1
+#endif
+std::chrono::milliseconds scaled(int ms) {
+    return std::chrono::milliseconds(ms * KORALITH_TIME_SCALE);
+}
+
+// A listening socket on 127.0.0.1 and an ephemeral port; closed by the caller.
+int listenOnLoopback(uint16_t& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -32,8 +44,9 @@ uint16_t unusedPort() {
     socklen_t size = sizeof address;
     bind(fd, reinterpret_cast<sockaddr*>(&address), size);
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
+    listen(fd, 1);
+    port = ntohs(address.sin_port);
+    return fd;
 }
 
 CLDataBuffer* strings(std::initializer_list<const char*> texts) {
@@ -44,8 +57,23 @@ CLDataBuffer* strings(std::initializer_list<const char*> texts) {
     return buffer;
 }
 
-class DirectorFixture : public ::testing::Test {
+// "code/status request context response", e.g. "1/0 ['ann'] ['pw'] [1,22]".
+std::string describe(const ResponseDataPack& pack) {
+    return std::to_string(pack.code) + "/" + std::to_string(pack.status) + " " +
+           show(pack.request) + " " + show(pack.context) + " " + show(pack.response);
+}
+
+class Director : public ::testing::Test {
 protected:
+    Director() {
+        char name[] = "/tmp/koralith_director_XXXXXX";
+        dir = mkdtemp(name);
+    }
+    ~Director() override {
+        close(listener);
+        std::filesystem::remove_all(dir);
+    }
+
     // What the server would send: a response or push with integer fields (none: header only).
     void arrive(int32_t code, uint32_t seq, std::initializer_list<int32_t> ints) {
         CLDataBuffer fields;
@@ -53,117 +81,71 @@ protected:
             fields.addInt(n);
         }
         const auto packet = buildResponsePacket(code, seq, ints.size() ? &fields : nullptr);
-        director.onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + kLengthFieldSize,
-                                uint32_t(packet.size() - kLengthFieldSize));
+        director->onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + 4,
+                                 uint32_t(packet.size() - 4));
     }
     // A queued packet handed back by the network module, whole.
     void dropped(CLNetworkModule::CallBackType why, uint32_t seq, int32_t code) {
         const auto packet = GBDirector::buildPacket(seq, code, nullptr);
-        director.onNetworkEvent(why, packet.data(), uint32_t(packet.size()));
+        director->onNetworkEvent(why, packet.data(), uint32_t(packet.size()));
     }
     bool send(int32_t code, std::initializer_list<const char*> body, CLDataBuffer* context,
               bool reportFailure) {
-        return director.sendRequest(code, strings(body), context, reportFailure);
+        return director->sendRequest(code, strings(body), context, reportFailure);
     }
     void listen(const std::string& name, const std::string& tag = "") {
-        ASSERT_TRUE(director.addListener(
+        ASSERT_TRUE(director->addListener(
             name, [this, tag](const ResponseDataPack& p) { calls.push_back(tag + describe(p)); }));
     }
-    void tick(float dt = 0.1f) { director.dispatchEvents(dt); }
+    void tick(float dt = 0.1f) { director->dispatchEvents(dt); }
 
-    ScratchDir dir;
-    GBDirector director{"127.0.0.1", unusedPort(), dir.logPrefix().c_str()};
-    std::vector<std::string> calls;
+    std::string dir;
+    uint16_t port = 0;
+    int listener = listenOnLoopback(port); // never accepts unless a test does
+    std::unique_ptr<GBDirector> director =
+        std::make_unique<GBDirector>("127.0.0.1", port, (dir + "/netlog").c_str());
+    Calls calls;
 };
 
-using Calls = std::vector<std::string>;
-
-TEST_F(DirectorFixture, InstanceIsTheNewestLiveDirector) {
-    EXPECT_EQ(GBDirector::getInstance(), &director);
-    {
-        GBDirector newer("127.0.0.1", unusedPort(), dir.logPrefix().c_str());
-        EXPECT_EQ(GBDirector::getInstance(), &newer);
-    }
-    EXPECT_EQ(GBDirector::getInstance(), &director);
-}
-
-TEST_F(DirectorFixture, AnswersFindTheirRequestBySequenceNumberInEitherOrder) {
-    listen("gb_event_login");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw1"}), true)); // seq 0
-    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, strings({"pw2"}), true)); // seq 1
-    arrive(EVENT_LOGIN, 1, {1, 22});
-    arrive(EVENT_LOGIN, 0, {0});
-    EXPECT_TRUE(calls.empty()); // nothing runs before the dispatch step
-    tick();
-    EXPECT_EQ(calls, (Calls{"1/0 ['bob'] ['pw2'] [1,22]", "1/0 ['ann'] ['pw1'] [0]"}));
-}
-
-TEST_F(DirectorFixture, AnswersThatMatchNoRequestAreDropped) {
-    listen("gb_event_login");
-    listen("gb_event_reg");
-    listen("gb_event_getnotice");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, nullptr, true));     // seq 0
-    ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, nullptr, false)); // seq 1
-    arrive(EVENT_REG, 0, {1});                                  // another request's code
-    arrive(EVENT_LOGIN, 7, {1});                                // a number no request carries
-    arrive(EVENT_LOGIN, 0, {1, 3});
-    arrive(EVENT_LOGIN, 0, {1, 4}); // a duplicate
-    arrive(EVENT_GETNOTICE, 1, {}); // header only: no fields
-    tick();
-    EXPECT_EQ(calls, (Calls{"1/0 ['ann'] null [1,3]", "5/0 ['cn'] null null"}));
-}
-
-TEST_F(DirectorFixture, NetworkFailuresReachOnlyListenersThatAskedForThem) {
+TEST_F(Director, AnswersAndFailuresFindTheirRequestBySequenceNumberAndCode) {
     listen("gb_event_login");
     listen("gb_event_logout");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw"}), true)); // seq 0
-    ASSERT_TRUE(send(EVENT_LOGOUT, {}, nullptr, false));            // seq 1
-    dropped(CLNetworkModule::SEND_NOT_CONNECTED, 0, EVENT_LOGIN);
-    dropped(CLNetworkModule::SEND_FAILED, 1, EVENT_LOGOUT);
+    listen("gb_event_getnotice");
+    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw1"}), true)); // seq 0
+    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, strings({"pw2"}), true)); // seq 1
+    ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, nullptr, false));      // seq 2
+    ASSERT_TRUE(send(EVENT_LOGIN, {"cy"}, nullptr, true));           // seq 3
+    ASSERT_TRUE(send(EVENT_LOGOUT, {}, nullptr, false));             // seq 4
+    arrive(EVENT_REG, 0, {1});                                       // another request's code
+    arrive(EVENT_LOGIN, 7, {1});                                     // a number no request carries
+    arrive(EVENT_LOGIN, 1, {1, 22});
+    arrive(EVENT_LOGIN, 0, {0});
+    arrive(EVENT_LOGIN, 0, {1, 4}); // a duplicate
+    arrive(EVENT_GETNOTICE, 2, {}); // header only: no fields
+    // Failures reach only a listener that asked for them, and end their request.
+    dropped(CLNetworkModule::SEND_NOT_CONNECTED, 3, EVENT_LOGIN);
+    dropped(CLNetworkModule::SEND_FAILED, 4, EVENT_LOGOUT);
+    arrive(EVENT_LOGIN, 3, {1});
+    arrive(EVENT_LOGOUT, 4, {1});
+    EXPECT_TRUE(calls.empty()); // nothing runs before the dispatch step
     tick();
-    EXPECT_EQ(calls, (Calls{"1/1 ['ann'] ['pw'] null"}));
-
-    // Both requests are gone; numbering goes on after the failures.
-    arrive(EVENT_LOGIN, 0, {1});
-    arrive(EVENT_LOGOUT, 1, {1});
-    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, nullptr, true)); // seq 2
-    arrive(EVENT_LOGIN, 2, {1, 9});
+    ASSERT_TRUE(send(EVENT_LOGIN, {"dan"}, nullptr, true)); // numbering goes on: seq 5
+    arrive(EVENT_LOGIN, 5, {1, 9});
     tick();
-    EXPECT_EQ(calls, (Calls{"1/1 ['ann'] ['pw'] null", "1/0 ['bob'] null [1,9]"}));
+    EXPECT_EQ(calls,
+              (Calls{"1/0 ['bob'] ['pw2'] [1,22]", "1/0 ['ann'] ['pw1'] [0]",
+                     "5/0 ['cn'] null null", "1/1 ['cy'] null null", "1/0 ['dan'] null [1,9]"}));
 }
 
-TEST_F(DirectorFixture, PushWaitsForItsListener) {
-    arrive(EVENT_OPPQUIT, 99, {42});
-    tick();
-    tick();
-    listen("gb_event_oppquit");
-    tick();
-    tick();
-    EXPECT_EQ(calls, (Calls{"1002/0 null null [42]"}));
-}
-
-TEST_F(DirectorFixture, OneListenerPerNameUntilItIsRemoved) {
-    listen("gb_event_login", "first ");
-    EXPECT_FALSE(director.addListener("gb_event_login", [](const ResponseDataPack&) {}));
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, nullptr, true));
-    arrive(EVENT_LOGIN, 0, {1});
-    tick();
-    director.removeListeners("gb_event_login");
-    listen("gb_event_login", "second ");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, nullptr, true));
-    arrive(EVENT_LOGIN, 1, {1});
-    tick();
-    EXPECT_EQ(calls, (Calls{"first 1/0 ['ann'] null [1]", "second 1/0 ['bob'] null [1]"}));
-}
-
-TEST_F(DirectorFixture, ListenerMayRemoveItselfAndRegisterOthers) {
+TEST_F(Director, OneListenerPerNameWhichMayRemoveItselfWhileCalled) {
     // The capture dies with the registration: the call must run on a copy.
     const std::string tag(40, '*');
-    ASSERT_TRUE(director.addListener("gb_event_login", [this, tag](const ResponseDataPack& p) {
-        director.removeListeners("gb_event_login");
+    ASSERT_TRUE(director->addListener("gb_event_login", [this, tag](const ResponseDataPack& p) {
+        director->removeListeners("gb_event_login");
         listen("gb_event_reg");
         calls.push_back(tag.substr(0, 3) + describe(p));
     }));
+    EXPECT_FALSE(director->addListener("gb_event_login", [](const ResponseDataPack&) {}));
     ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, nullptr, true)); // seq 0
     ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, nullptr, true)); // seq 1
     ASSERT_TRUE(send(EVENT_REG, {"cid"}, nullptr, true));   // seq 2
@@ -172,14 +154,10 @@ TEST_F(DirectorFixture, ListenerMayRemoveItselfAndRegisterOthers) {
     arrive(EVENT_REG, 2, {1});
     tick();
     EXPECT_EQ(calls, (Calls{"***1/0 ['ann'] null [1]", "2/0 ['cid'] null [1]"}));
-    EXPECT_TRUE(director.addListener("gb_event_login", [](const ResponseDataPack&) {}));
+    EXPECT_TRUE(director->addListener("gb_event_login", [](const ResponseDataPack&) {}));
 }
 
-TEST_F(DirectorFixture, NoTextsBeforeTheTableIsLoaded) {
-    EXPECT_EQ(director.getText("neterror"), "");
-}
-
-TEST_F(DirectorFixture, UnansweredRequestsExpireOnTheDirectorsClock) {
+TEST_F(Director, UnansweredRequestsExpireOnTheDirectorsClock) {
     listen("gb_event_login");
     listen("gb_event_joinmatch");
     ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw"}), true)); // seq 0
@@ -199,13 +177,14 @@ TEST_F(DirectorFixture, UnansweredRequestsExpireOnTheDirectorsClock) {
     EXPECT_EQ(calls, (Calls{"1/2 ['ann'] ['pw'] null", "1/0 ['bob'] null [1,8]"}));
 }
 
-// Game pushes held from a game the player left never reach the next game. The match push comes
-// either between two dispatch steps or while one runs (a listener's work can take that long).
-class StalePushes : public DirectorFixture, public ::testing::WithParamInterface<bool> {};
+// A push nobody listens for is held, in arrival order, for the next listener; but game pushes
+// held from a game the player left never reach the next game. The match push comes either between
+// two dispatch steps or while one runs (a listener's work can take that long).
+class StalePushes : public Director, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
     const bool matchWhileDispatching = GetParam();
-    ASSERT_TRUE(director.addListener("gb_event_getnotice", [&](const ResponseDataPack& p) {
+    ASSERT_TRUE(director->addListener("gb_event_getnotice", [&](const ResponseDataPack& p) {
         calls.push_back(describe(p));
         if (matchWhileDispatching) {
             arrive(EVENT_MATCHRES, 0, {1, 5, 6});
@@ -220,9 +199,10 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
     if (!matchWhileDispatching) {
         arrive(EVENT_MATCHRES, 0, {1, 5, 6});
     }
+    tick(); // the match push is held too
 
     // The match scene starts a game, whose listeners are then in place.
-    ASSERT_TRUE(director.addListener("gb_event_matchres", [this](const ResponseDataPack& p) {
+    ASSERT_TRUE(director->addListener("gb_event_matchres", [this](const ResponseDataPack& p) {
         calls.push_back(describe(p));
         listen("gb_event_oppchess");
         listen("gb_event_oppquit");
@@ -236,5 +216,55 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Director, StalePushes, ::testing::Bool());
+
+TEST_F(Director, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEndsItsThread) {
+    std::ofstream(dir + "/text.xml") << R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>neterror</key><string>No server.</string></dict></plist>)";
+    auto* files = cocos2d::FileUtils::getInstance();
+    const std::vector<std::string> searchPaths = files->getSearchPaths();
+    files->setSearchPaths({dir});
+    EngineHarness harness;
+    EXPECT_EQ(director->getText("neterror"), ""); // no table read yet
+    ASSERT_TRUE(director->start());               // connects on this thread, reads text.xml
+    files->setSearchPaths(searchPaths);
+    EXPECT_EQ(director->getText("neterror"), "No server.");
+    EXPECT_EQ(director->getText("nosuchkey"), "");
+    pollfd waiting{listener, POLLIN, 0};
+    ASSERT_EQ(poll(&waiting, 1, int(scaled(2000).count())), 1);
+    const int server = ::accept(listener, nullptr, nullptr);
+    listen("gb_event_login");
+    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw"}), true));
+
+    // The server reads the request and answers it with the fields 1, 42.
+    timeval patience{2 * KORALITH_TIME_SCALE, 0};
+    setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    Bytes request(4 + 4 + 4 + 4 + 5);
+    ASSERT_EQ(recv(server, request.data(), request.size(), MSG_WAITALL), ssize_t(request.size()));
+    ParsedRequest parsed;
+    ASSERT_TRUE(parseRequestBody(request.data() + 4, request.size() - 4, parsed));
+    CLDataBuffer fields;
+    fields.addInt(1);
+    fields.addInt(42);
+    const Bytes answer = buildResponsePacket(parsed.code, parsed.seq, &fields);
+    ::send(server, answer.data(), answer.size(), MSG_NOSIGNAL);
+    for (const auto end = Clock::now() + scaled(3000); calls.empty() && Clock::now() < end;) {
+        harness.frame();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(calls, (Calls{"1/0 ['ann'] ['pw'] [1,42]"}));
+
+    const auto stopping = Clock::now();
+    director->stop();
+    EXPECT_LT(Clock::now() - stopping, scaled(500));
+    uint8_t byte;
+    EXPECT_EQ(recv(server, &byte, 1, 0), 0) << "the connection was closed";
+    close(server);
+
+    // Gone, it is no longer called by the engine.
+    const GBDirector* gone = director.get();
+    director.reset();
+    EXPECT_FALSE(harness.director()->getScheduler()->isScheduled("fff", gone));
+    harness.frame(10);
+}
 
 } // namespace

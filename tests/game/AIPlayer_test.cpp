@@ -2,257 +2,162 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-struct Recorder : MoveReceiver {
-    std::vector<Point> moves;
-    void computerMove(int x, int y) override { moves.push_back({x, y}); }
-};
+using Points = std::vector<std::pair<int, int>>;
 
-// A computer of `colour` looking at a board with the given stones.
-struct Position {
-    int32_t cells[kCellCount] = {};
-    AIPlayer ai;
-
-    explicit Position(int32_t colour = kBlack, int depth = 0) : ai(colour, depth, nullptr) {}
-    Position& own(std::initializer_list<std::pair<int, int>> points) {
-        return put(points, ai.colour);
-    }
-    Position& opp(std::initializer_list<std::pair<int, int>> points) {
-        return put(points, ai.opponentColour);
-    }
-    Position& put(std::initializer_list<std::pair<int, int>> points, int32_t c) {
-        for (auto [x, y] : points) {
-            cells[cellIndex(x, y)] = c;
+// A computer of `colour` that has loaded a board of its own and its opponent's stones.
+struct Position : MoveReceiver {
+    Position(int32_t colour, const Points& own, const Points& opp, int depth = 0)
+        : ai(colour, depth, this) {
+        for (auto [x, y] : own) {
+            cells[cellIndex(x, y)] = colour;
+        }
+        for (auto [x, y] : opp) {
+            cells[cellIndex(x, y)] = opponentOf(colour);
         }
         ai.loadBoard(cells);
-        return *this;
     }
-    int sum(int x, int y, int32_t colour) const {
-        static constexpr int dirs[4][2] = {{1, 1}, {0, 1}, {1, 0}, {1, -1}};
-        int s = 0;
-        for (const auto& d : dirs) {
-            s += ai.scoreLine(x, y, colour, d[0], d[1]);
-        }
-        return s;
-    }
+    void computerMove(int x, int y) override { moves.push_back({x, y}); }
+
+    int32_t cells[kCellCount] = {};
+    AIPlayer ai;
+    std::vector<Point> moves;
 };
 
-TEST(AIPlayerScoreLine, EmptyBoardWorkedValues) {
-    Position p;
+// "(x,y) attack defence position total"
+std::string text(const Candidate& c) {
+    return "(" + std::to_string(c.x) + "," + std::to_string(c.y) + ") " + std::to_string(c.attack) +
+           " " + std::to_string(c.defence) + " " + std::to_string(c.position) + " " +
+           std::to_string(c.total);
+}
+
+struct Line {
+    Points own, opp;
+    int x, y, dx, dy;
+    int score;
+};
+
+// Black's score of one direction through an empty point, worked by hand.
+const Line kLines[] = {
+    {{}, {}, 0, 0, 1, 1, 1}, // in the corner one end of a line is open, or none
+    {{}, {}, 0, 0, 1, -1, 0},
+    {{{7, 6}, {7, 7}}, {}, 7, 8, 0, 1, 80}, // three, both ends open
+    {{{7, 5}, {7, 7}}, {}, 7, 6, 0, 1, 80},
+    {{{7, 7}}, {}, 7, 6, 0, 1, 20},
+    {{{7, 7}}, {}, 7, 8, 0, 1, 3}, // two with the gap counted twice
+    {{{7, 7}, {7, 8}, {7, 9}}, {{7, 10}}, 7, 6, 0, 1, 120},
+    {{{3, 3}, {4, 3}, {6, 3}, {7, 3}}, {}, 5, 3, 1, 0, 2000},
+    // Seven within one gap, four of them next to the point: filling (7, 8) makes seven, so it
+    // scores like a five; blocked behind, no end is left open and it scores nothing.
+    {{{7, 4}, {7, 5}, {7, 7}, {7, 9}, {7, 10}}, {}, 7, 6, 0, 1, 2000},
+    {{{7, 4}, {7, 5}, {7, 7}, {7, 9}, {7, 10}}, {{7, 3}}, 7, 6, 0, 1, 0},
+    {{{7, 4}, {7, 5}, {7, 7}, {7, 8}}, {{7, 3}, {7, 9}}, 7, 6, 0, 1, 2000}, // five needs no end
+    {{{7, 5}, {7, 7}}, {{7, 4}, {7, 8}}, 7, 6, 0, 1, 0},
+};
+
+TEST(AIPlayerScoreLine, HandWorkedScores) {
+    const Position empty(kBlack, {}, {});
     for (int x = 1; x <= 12; ++x) {
         for (int y = 2; y <= 12; ++y) {
-            for (auto [dx, dy] : {std::pair{1, 1}, {0, 1}, {1, 0}, {1, -1}}) {
-                ASSERT_EQ(p.ai.scoreLine(x, y, kBlack, dx, dy), 3) << x << "," << y;
+            for (auto [dx, dy] : Points{{1, 1}, {0, 1}, {1, 0}, {1, -1}}) {
+                ASSERT_EQ(empty.ai.scoreLine(x, y, kBlack, dx, dy), 3) << x << "," << y;
             }
         }
     }
-    EXPECT_EQ(p.ai.scoreLine(0, 0, kBlack, 1, 1), 1);
-    EXPECT_EQ(p.ai.scoreLine(0, 0, kBlack, 0, 1), 1);
-    EXPECT_EQ(p.ai.scoreLine(0, 0, kBlack, 1, 0), 1);
-    EXPECT_EQ(p.ai.scoreLine(0, 0, kBlack, 1, -1), 0);
+    for (const Line& l : kLines) {
+        const Position p(kBlack, l.own, l.opp);
+        EXPECT_EQ(p.ai.scoreLine(l.x, l.y, kBlack, l.dx, l.dy), l.score)
+            << l.x << "," << l.y << " towards " << l.dx << "," << l.dy;
+    }
 }
 
-TEST(AIPlayerScoreLine, ColumnWorkedValues) {
-    EXPECT_EQ(Position().own({{7, 6}, {7, 7}}).ai.scoreLine(7, 8, kBlack, 0, 1), 80);
-    EXPECT_EQ(Position().own({{7, 5}, {7, 7}}).ai.scoreLine(7, 6, kBlack, 0, 1), 80);
-    Position one;
-    one.own({{7, 7}});
-    EXPECT_EQ(one.ai.scoreLine(7, 6, kBlack, 0, 1), 20);
-    EXPECT_EQ(one.ai.scoreLine(7, 8, kBlack, 0, 1), 3); // count 2 with gap 2
-    Position blocked;
-    blocked.own({{7, 7}, {7, 8}, {7, 9}}).opp({{7, 10}});
-    EXPECT_EQ(blocked.ai.scoreLine(7, 6, kBlack, 0, 1), 120);
-}
-
-TEST(AIPlayerScoreLine, FivesAndLongerLinesThroughAGap) {
-    Position five;
-    five.own({{3, 3}, {4, 3}, {6, 3}, {7, 3}});
-    EXPECT_EQ(five.ai.scoreLine(5, 3, kBlack, 1, 0), 2000);
-    // Own stones at y = 4, 5, 7, 9, 10 around (7, 6): seven within one gap, four of them
-    // contiguous with the point. Filling (7, 8) would make seven, so it scores like a five.
-    Position longer;
-    longer.own({{7, 4}, {7, 5}, {7, 7}, {7, 9}, {7, 10}});
-    EXPECT_FALSE(checkFive(longer.cells, 7, 6, kBlack));
-    EXPECT_EQ(longer.ai.scoreLine(7, 6, kBlack, 0, 1), 2000);
-    // Blocked behind: the forward walk ends on its fourth cell, which opens no end, so no open
-    // end is left and the long line scores nothing.
-    longer.opp({{7, 3}});
-    EXPECT_EQ(longer.ai.scoreLine(7, 6, kBlack, 0, 1), 0);
-    Position closed;
-    closed.own({{7, 4}, {7, 5}, {7, 7}, {7, 8}}).opp({{7, 3}, {7, 9}});
-    EXPECT_EQ(closed.ai.scoreLine(7, 6, kBlack, 0, 1), 2000) << "a count of five ignores ends";
-    Position dead;
-    dead.own({{7, 5}, {7, 7}}).opp({{7, 4}, {7, 8}});
-    EXPECT_EQ(dead.ai.scoreLine(7, 6, kBlack, 0, 1), 0);
-}
-
-TEST(AIPlayerChoice, OpensAtTheCentreWithTheWorkedTotals) {
-    Position p;
+TEST(AIPlayerChoice, OpensAtTheCentreAndBreaksTiesByTheEarlierPoint) {
+    // First pass at (7, 7): attack = defence = 4 * 3, total max(12, 15) + 15. Re-scored at depth
+    // 0: 12 / 2 + 15 = 21 each, total max(21, 27) + 15. The four neighbours tie at 40.
+    Position p(kBlack, {}, {});
     const AIPlayer::Choice c = p.ai.choose();
     EXPECT_EQ(c.move, (Point{7, 7}));
     ASSERT_EQ(c.shortlisted, 3);
-    EXPECT_EQ(c.shortlist[0].attack, 21);
-    EXPECT_EQ(c.shortlist[0].defence, 21);
-    EXPECT_EQ(c.shortlist[0].total, 42);
-    EXPECT_EQ(c.shortlist[1].total, 40);
-    EXPECT_EQ(c.shortlist[2].total, 40);
+    EXPECT_EQ(text(c.shortlist[0]), "(7,7) 21 21 15 42");
+    EXPECT_EQ(text(c.shortlist[1]), "(6,7) 20 20 14 40");
+    EXPECT_EQ(text(c.shortlist[2]), "(7,6) 20 20 14 40");
 }
 
 TEST(AIPlayerChoice, TakesTheFirstFiveEvenWhenTheOpponentThreatensOne) {
-    Position p(kWhite);
-    p.opp({{0, 0}, {0, 1}, {0, 2}, {0, 3}});
-    p.own({{10, 5}, {10, 6}, {10, 7}, {10, 8}, {5, 12}, {6, 12}, {7, 12}, {8, 12}});
     // Both (4, 12) and (10, 4) complete a five; (4, 12) comes first in x-major order.
+    Position p(kWhite, {{10, 5}, {10, 6}, {10, 7}, {10, 8}, {5, 12}, {6, 12}, {7, 12}, {8, 12}},
+               {{0, 0}, {0, 1}, {0, 2}, {0, 3}});
     const AIPlayer::Choice c = p.ai.choose();
     EXPECT_TRUE(c.immediateWin);
     EXPECT_EQ(c.move, (Point{4, 12}));
 }
 
-TEST(AIPlayerChoice, BlocksAFiveWithoutReScoringIt) {
-    Position p(kBlack);
-    p.own({{7, 7}});
-    p.opp({{3, 9}, {4, 9}, {5, 9}, {6, 9}}); // open four: (2, 9) and (7, 9)
+TEST(AIPlayerChoice, BlocksAnOpenFourWithoutReScoringIt) {
+    // At (7, 9): attack 3 + 1 + 3 + 3 (white at (6, 9) closes the row), defence 2000 + 3 * 3,
+    // position 13; a defence of 312 or more keeps the first pass: max(10, 2611) + 13.
+    Position p(kBlack, {{7, 7}}, {{3, 9}, {4, 9}, {5, 9}, {6, 9}});
     const AIPlayer::Choice c = p.ai.choose();
     EXPECT_FALSE(c.immediateWin);
-    ASSERT_GE(c.shortlisted, 2);
-    const Candidate& top = c.shortlist[0];
-    EXPECT_TRUE(c.move == (Point{2, 9}) || c.move == (Point{7, 9}));
-    // Not re-scored: defence keeps its first-pass value, total is recomputed from it alone.
-    EXPECT_EQ(top.defence, p.sum(top.x, top.y, kWhite));
-    EXPECT_GE(top.defence, 2000);
-    EXPECT_EQ(top.total, std::max(top.attack, static_cast<int>(1.3 * top.defence)) + top.position);
+    EXPECT_EQ(c.move, (Point{7, 9}));
+    EXPECT_EQ(text(c.shortlist[0]), "(7,9) 10 2009 13 2624");
+    EXPECT_EQ(text(c.shortlist[1]), "(2,9) 10 2009 8 2619");
 }
 
-TEST(AIPlayerChoice, DepthZeroReScoringHalvesAndAddsThePositionBonus) {
-    Position p(kWhite);
-    p.opp({{7, 7}, {8, 8}}).own({{6, 6}});
-    const AIPlayer::Choice c = p.ai.choose();
-    ASSERT_EQ(c.shortlisted, 3);
-    for (int i = 0; i < 3; ++i) {
-        const Candidate& k = c.shortlist[i];
-        const int attack = p.sum(k.x, k.y, kWhite);
-        const int defence = p.sum(k.x, k.y, kBlack);
-        ASSERT_LT(attack, 200);
-        ASSERT_LT(defence, 312);
-        EXPECT_EQ(k.position, AIPlayer::positionBonus(k.x, k.y));
-        EXPECT_EQ(k.attack, static_cast<int>(0.5 * attack + k.position));
-        EXPECT_EQ(k.defence, static_cast<int>(0.5 * defence + k.position));
-        EXPECT_EQ(k.total, std::max(k.attack, static_cast<int>(1.3 * k.defence)) + k.position);
-        if (i > 0) {
-            EXPECT_GE(c.shortlist[i - 1].total, k.total);
-        }
-    }
-}
-
-TEST(AIPlayerChoice, ShortlistIsTheBestThreeOfTheFirstPass) {
-    // Whatever the re-scoring does, the move is one of the three best first-pass points.
-    Position p(kBlack);
-    p.own({{7, 7}, {8, 7}, {6, 9}}).opp({{7, 8}, {8, 8}, {9, 9}});
-    std::vector<std::pair<int, int>> firstPass; // (total, index)
-    for (int x = 0; x < kBoardSize; ++x) {
-        for (int y = 0; y < kBoardSize; ++y) {
-            if (p.cells[cellIndex(x, y)] == kEmpty) {
-                const int total =
-                    std::max(p.sum(x, y, kBlack), static_cast<int>(1.3 * p.sum(x, y, kWhite))) +
-                    AIPlayer::positionBonus(x, y);
-                firstPass.push_back({total, cellIndex(x, y)});
-            }
-        }
-    }
-    std::stable_sort(firstPass.begin(), firstPass.end(),
-                     [](auto& a, auto& b) { return a.first > b.first; });
-    const AIPlayer::Choice c = p.ai.choose();
-    ASSERT_EQ(c.shortlisted, 3);
-    for (int i = 0; i < 3; ++i) {
-        bool found = false;
-        for (int j = 0; j < 3; ++j) {
-            found |= cellIndex(c.shortlist[i].x, c.shortlist[i].y) == firstPass[j].second;
-        }
-        EXPECT_TRUE(found) << "shortlist entry " << i;
-    }
-}
-
-TEST(AIPlayerChoice, FewerThanThreeEmptyPointsAndAFullBoard) {
-    Position p;
+TEST(AIPlayerChoice, LastEmptyPointsAndAFullBoard) {
+    // Pairs of alternating colours down each column, columns alternating: no five anywhere.
+    Position p(kBlack, {}, {}, 1);
     for (int i = 0; i < kCellCount; ++i) {
-        // Columns of alternating colours in pairs: no five anywhere.
         p.cells[i] = ((i / kBoardSize + (i % kBoardSize) / 2) % 2) ? kWhite : kBlack;
     }
-    p.cells[cellIndex(0, 0)] = kEmpty;
-    p.cells[cellIndex(14, 14)] = kEmpty;
+    p.cells[cellIndex(0, 0)] = p.cells[cellIndex(14, 14)] = kEmpty;
     p.ai.loadBoard(p.cells);
-    AIPlayer::Choice c = p.ai.choose();
+    // One ply ahead only the other empty point is left, and every line there is closed: its
+    // value is its position bonus, 15 - 7 - 7.
+    EXPECT_EQ(p.ai.lookAhead(0, 0, 1, kBlack), 1);
+    const AIPlayer::Choice c = p.ai.choose();
     ASSERT_FALSE(c.immediateWin);
     EXPECT_EQ(c.shortlisted, 2);
     EXPECT_TRUE(c.move == (Point{0, 0}) || c.move == (Point{14, 14}));
 
     p.cells[cellIndex(0, 0)] = kBlack;
     p.cells[cellIndex(14, 14)] = kWhite;
-    p.ai.loadBoard(p.cells);
+    p.ai.think(p.cells);
+    EXPECT_TRUE(p.moves.empty());
     EXPECT_FALSE(p.ai.chooseMove().valid());
-    Recorder r;
-    AIPlayer ai(kBlack, 0, &r);
-    ai.think(p.cells);
-    EXPECT_TRUE(r.moves.empty());
 }
 
-TEST(AIPlayerLookAhead, RestoresTheBoardAndIsNeverNegative) {
-    Position p(kBlack, 2);
-    p.own({{7, 7}, {8, 8}}).opp({{7, 8}, {6, 6}, {9, 9}});
+TEST(AIPlayerLookAhead, LeavesTheBoardAsItFoundIt) {
+    const Points own{{7, 7}, {8, 8}}, opp{{7, 8}, {6, 6}, {9, 9}};
+    Position p(kBlack, own, opp, 2), fresh(kBlack, own, opp, 2);
     EXPECT_EQ(p.ai.lookAhead(5, 5, 0, kBlack), 0);
-    const int v1 = p.ai.lookAhead(6, 7, 1, kWhite);
-    EXPECT_GE(v1, 0);
-    const int v2 = p.ai.lookAhead(6, 7, 2, kWhite);
-    EXPECT_GE(v2, 0);
-    // The board is as before: a second call gives the same value, and the scores did not move.
-    EXPECT_EQ(p.ai.lookAhead(6, 7, 1, kWhite), v1);
-    Position fresh(kBlack, 2);
-    fresh.own({{7, 7}, {8, 8}}).opp({{7, 8}, {6, 6}, {9, 9}});
-    for (int x = 0; x < kBoardSize; ++x) {
-        for (int y = 0; y < kBoardSize; ++y) {
-            ASSERT_EQ(p.sum(x, y, kBlack), fresh.sum(x, y, kBlack));
-        }
-    }
+    EXPECT_GE(p.ai.lookAhead(6, 7, 2, kWhite), 0);
+    EXPECT_EQ(p.ai.lookAhead(6, 7, 1, kWhite), fresh.ai.lookAhead(6, 7, 1, kWhite));
 }
 
-TEST(AIPlayerLookAhead, DepthOneMatchesItsDefinition) {
-    Position p(kBlack, 1);
-    p.own({{7, 7}}).opp({{8, 7}});
-    const int value = p.ai.lookAhead(6, 6, 1, kBlack);
-    // By hand: place black at (6, 6), then the best of position + att - trunc(1.3 * def).
-    Position placed(kBlack);
-    placed.own({{7, 7}, {6, 6}}).opp({{8, 7}});
-    int best = 0;
-    for (int x = 0; x < kBoardSize; ++x) {
-        for (int y = 0; y < kBoardSize; ++y) {
-            if (placed.cells[cellIndex(x, y)] == kEmpty) {
-                const int v = AIPlayer::positionBonus(x, y) + placed.sum(x, y, kBlack) -
-                              static_cast<int>(1.3 * placed.sum(x, y, kWhite));
-                best = std::max(best, v);
-            }
+// Two computers play whole games through think() only, as the single-player scene drives one.
+TEST(SelfPlay, GamesEndInAFiveOrAFullBoardNeverOnAnOccupiedPoint) {
+    for (auto [blackDepth, whiteDepth] : Points{{0, 0}, {1, 0}}) {
+        Position black(kBlack, {}, {}, blackDepth), white(kWhite, {}, {}, whiteDepth);
+        int32_t board[kCellCount] = {};
+        bool over = false;
+        for (int move = 0; move < kCellCount && !over; ++move) {
+            Position& mover = move % 2 ? white : black;
+            mover.moves.clear();
+            mover.ai.think(board);
+            ASSERT_EQ(mover.moves.size(), 1u) << "move " << move;
+            ASSERT_FALSE(mover.ai.active);
+            const Point at = mover.moves[0];
+            ASSERT_EQ(board[cellIndex(at.x, at.y)], kEmpty) << "move " << move;
+            board[cellIndex(at.x, at.y)] = mover.ai.colour;
+            over = checkFive(board, at.x, at.y, mover.ai.colour) || isBoardFull(board);
         }
+        EXPECT_TRUE(over) << blackDepth << "/" << whiteDepth;
     }
-    EXPECT_EQ(value, best);
-}
-
-TEST(AIPlayerThink, HandsItsMoveToTheGameOnceAndEndsInactive) {
-    Recorder r;
-    AIPlayer ai(kWhite, 0, &r);
-    EXPECT_EQ(ai.opponentColour, kBlack);
-    EXPECT_FALSE(ai.active);
-    int32_t cells[kCellCount] = {};
-    cells[cellIndex(7, 7)] = kBlack;
-    ai.think(cells);
-    ASSERT_EQ(r.moves.size(), 1u);
-    EXPECT_FALSE(ai.active);
-    EXPECT_EQ(cells[cellIndex(r.moves[0].x, r.moves[0].y)], kEmpty);
-    EXPECT_EQ(std::abs(r.moves[0].x - 7) + std::abs(r.moves[0].y - 7), 1);
 }
 
 } // namespace

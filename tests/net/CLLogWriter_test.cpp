@@ -2,8 +2,6 @@
 
 #include "NetTestSupport.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
@@ -23,41 +21,22 @@ std::string fileText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(LogWriter, LineIsDateTimeTwoBlanksMessageBlank) {
-    ScratchDir dir;
-    const std::time_t at = localTime(2026, 12, 5, 14, 0, 0);
-    {
-        CLLogWriter log(dir.prefix().c_str(), [&] { return at; });
-        log.write("网络连接成功");
-        log.write("");
-    }
-    EXPECT_EQ(fileText(dir.path + "/netlog2026_12_05.log"),
-              "2026-12-05 14:00:00  网络连接成功 \n2026-12-05 14:00:00   \n");
-}
+using LogWriter = NetTest; // only its scratch folder
 
-TEST(LogWriter, WritersOfTheSameDayAppendToOneFile) {
-    ScratchDir dir;
-    const std::time_t at = localTime(2026, 3, 9, 8, 7, 6);
-    CLLogWriter(dir.prefix().c_str(), [&] { return at; }).write("first");
-    CLLogWriter(dir.prefix().c_str(), [&] { return at; }).write("second");
-    EXPECT_EQ(fileText(dir.path + "/netlog2026_03_09.log"),
-              "2026-03-09 08:07:06  first \n2026-03-09 08:07:06  second \n");
-}
-
-TEST(LogWriter, FirstWriteAfterMidnightGoesToTheNewDaysFile) {
-    ScratchDir dir;
+TEST_F(LogWriter, WritersOfOneDayAppendToItsFileAndMidnightStartsTheNext) {
     std::time_t now = localTime(2026, 12, 31, 23, 59, 59);
-    CLLogWriter log(dir.prefix().c_str(), [&] { return now; });
-    log.write("old year");
+    CLLogWriter(prefix().c_str(), [&] { return now; }).write("网络连接成功");
+    CLLogWriter log(prefix().c_str(), [&] { return now; });
+    log.write("");
     now = localTime(2027, 1, 1, 0, 0, 0);
     log.write("new year");
-    EXPECT_EQ(fileText(dir.path + "/netlog2026_12_31.log"), "2026-12-31 23:59:59  old year \n");
-    EXPECT_EQ(fileText(dir.path + "/netlog2027_01_01.log"), "2027-01-01 00:00:00  new year \n");
+    EXPECT_EQ(fileText(prefix() + "2026_12_31.log"),
+              "2026-12-31 23:59:59  网络连接成功 \n2026-12-31 23:59:59   \n");
+    EXPECT_EQ(fileText(prefix() + "2027_01_01.log"), "2027-01-01 00:00:00  new year \n");
 }
 
-TEST(LogWriter, UnopenableFileDropsLinesUntilALaterDaysFileOpens) {
-    ScratchDir dir;
-    const std::string folder = dir.path + "/later/";
+TEST_F(LogWriter, UnopenableFileDropsLinesUntilALaterDaysFileOpens) {
+    const std::string folder = dir + "/later/";
     std::time_t now = localTime(2026, 6, 1, 12, 0, 0);
     CLLogWriter log(folder.c_str(), [&] { return now; });
     log.write("lost");
