@@ -35,35 +35,28 @@ protected:
     HelloWorld* menu = show(HelloWorld::create());
 };
 
-TEST_F(MenuTest, ButtonsStandStackedInTheMiddle) {
-    ui::Button* single = button(SINGLE);
-    ui::Button* online = button(ONLINE);
-    ui::Button* exit = button(EXIT);
-    ASSERT_TRUE(single && online && exit);
+TEST_F(MenuTest, EachButtonLeadsWhereItSaysAndGivesTheNoticeNameBack) {
     const Vec2 centre(288, 1019.52f / 2);
-    EXPECT_EQ(online->getPosition(), centre);
-    EXPECT_EQ(single->getPosition(), centre + Vec2(0, single->getContentSize().height));
-    EXPECT_EQ(exit->getPosition(), centre - Vec2(0, exit->getContentSize().height));
-    EXPECT_EQ(notice(), "");
-}
-
-TEST_F(MenuTest, SinglePlayerButtonSlidesToTheGameAndFreesTheNoticeName) {
-    EXPECT_FALSE(noticeNameFree());
-    h.tap(button(SINGLE));
-    EXPECT_TRUE(noticeNameFree());
-    EXPECT_NE(running<DanJiGame>(), nullptr);
-}
-
-TEST_F(MenuTest, OnlineButtonSlidesToTheLoginScene) {
-    h.tap(button(ONLINE));
-    EXPECT_TRUE(noticeNameFree());
-    EXPECT_NE(running<GBLoginScene>(), nullptr);
-}
-
-TEST_F(MenuTest, ExitButtonEndsTheEngine) {
-    h.tap(button(EXIT));
-    EXPECT_TRUE(noticeNameFree());
-    EXPECT_TRUE(h.director()->isEnding());
+    EXPECT_EQ(button(ONLINE)->getPosition(), centre);
+    EXPECT_EQ(button(SINGLE)->getPosition(),
+              centre + Vec2(0, button(SINGLE)->getContentSize().height));
+    EXPECT_EQ(button(EXIT)->getPosition(),
+              centre - Vec2(0, button(EXIT)->getContentSize().height));
+    for (Which which : {SINGLE, ONLINE, EXIT}) {
+        menu = show(HelloWorld::create());
+        EXPECT_FALSE(noticeNameFree());
+        h.tap(button(which));
+        EXPECT_TRUE(noticeNameFree()) << which;
+        if (which == EXIT) {
+            EXPECT_TRUE(h.director()->isEnding());
+            continue;
+        }
+        h.advance(0.6f);
+        Node* arrived = h.director()->getRunningScene()->getChildren().front();
+        EXPECT_TRUE(which == SINGLE ? dynamic_cast<DanJiGame*>(arrived) != nullptr
+                                    : dynamic_cast<GBLoginScene*>(arrived) != nullptr);
+        director.removeListeners("gb_event_login"); // the next case replaces the scene at once
+    }
 }
 
 TEST_F(MenuTest, ATouchReleasedOffTheButtonDoesNothing) {
@@ -115,16 +108,14 @@ TEST_F(MenuTest, NoticeLineFromTheAnswersFields) {
     }
 }
 
-TEST_F(MenuTest, NoticeAnswerReachesTheLine) {
+TEST_F(MenuTest, TheAnswerReachesTheLineAndAFreshMenuAsksAgain) {
     CLDataBuffer good = ints({1});
     good.addString("Welcome");
     good.addString("2026-12-06 08:00");
     answer(0, EVENT_GETNOTICE, &good); // the menu's request was the director's first
     h.advance(0.2f);
     EXPECT_EQ(notice(), "2026-12-06  Welcome");
-}
 
-TEST_F(MenuTest, AFreshMenuAfterTheGameAsksForTheNoticeAgain) {
     h.tap(button(SINGLE));
     auto* game = running<DanJiGame>();
     ASSERT_NE(game, nullptr);
