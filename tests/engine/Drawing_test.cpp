@@ -9,6 +9,7 @@ namespace {
 const Color4B kBackground(10, 20, 30, 255);
 const Color4B kRed(255, 0, 0, 255);
 const Color4B kBlue(0, 0, 255, 255);
+const Color4B kBlack(0, 0, 0, 255);
 
 bool same(const Color4B& a, const Color4B& b, int tolerance = 2) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
@@ -19,11 +20,9 @@ struct DrawingFixture : ::testing::Test {
     TempDir dir;
     EngineHarness h{Size(200, 200)};
     LayerColor* layer = nullptr;
-    std::string red;
-    std::string blue;
+    std::string red = writePng(dir, "red.png", 20, 20, kRed);
+    std::string blue = writePng(dir, "blue.png", 20, 20, kBlue);
     void SetUp() override {
-        red = writePng(dir, "red.png", 20, 20, kRed);
-        blue = writePng(dir, "blue.png", 20, 20, kBlue);
         auto* scene = Scene::create();
         layer = LayerColor::create(kBackground);
         scene->addChild(layer);
@@ -35,21 +34,44 @@ struct DrawingFixture : ::testing::Test {
         layer->addChild(s);
         return s;
     }
+    // Pixels of mostly red ink in the design rectangle [x0, x1) x [y0, y1], every 2 rows.
+    int redInk(float x0, float x1, float y0, float y1) {
+        int n = 0;
+        for (float x = x0; x < x1; x += 1) {
+            for (float y = y0; y <= y1; y += 2) {
+                const Color4B c = h.pixelAt(Vec2(x, y));
+                n += c.r > 150 && c.g < 60 ? 1 : 0;
+            }
+        }
+        return n;
+    }
 };
 } // namespace
 
-TEST_F(DrawingFixture, ASpriteAppearsWhereItIsPlacedInTheSavedFrame) {
-    spriteAt(red, Vec2(50, 150));
-    ASSERT_TRUE(h.saveFrame(dir.file("frame.png")));
-    // Design y grows upward, picture rows downward: (50, 150) is row 50.
-    EXPECT_TRUE(same(pngPixel(dir.file("frame.png"), 50, 50), kRed));
-    EXPECT_TRUE(same(pngPixel(dir.file("frame.png"), 41, 59), kRed));
-    EXPECT_TRUE(same(pngPixel(dir.file("frame.png"), 38, 50), kBackground));
-    EXPECT_TRUE(same(pngPixel(dir.file("frame.png"), 50, 150), kBackground));
-    EXPECT_TRUE(same(pngPixel(dir.file("frame.png"), 150, 150), kBackground));
+TEST(DrawingLetterboxTest, TheSavedFrameKeepsTheAspectRatioWithBlackBarsAndYUpward) {
+    TempDir dir;
+    EngineHarness h(Size(200, 400), Size(100, 100)); // scale 2, bars of 100 pixels
+    auto* scene = Scene::create();
+    scene->addChild(LayerColor::create(kBackground));
+    auto* sprite = Sprite::create(writePng(dir, "red.png", 20, 20, kRed));
+    sprite->setPosition(Vec2(25, 75));
+    scene->addChild(sprite);
+    h.runScene(scene);
+    EXPECT_EQ(h.director()->getWinSize(), Size(100, 100));
+    const std::string frame = dir.file("f.png");
+    ASSERT_TRUE(h.saveFrame(frame));
+    const struct {
+        int x, y;
+        Color4B colour;
+    } expected[] = {{100, 50, kBlack},      {100, 350, kBlack},    {100, 101, kBackground},
+                    {1, 298, kBackground},  {50, 150, kRed},       {31, 131, kRed},
+                    {26, 150, kBackground}, {50, 250, kBackground}};
+    for (const auto& e : expected) {
+        EXPECT_TRUE(same(pngPixel(frame, e.x, e.y), e.colour)) << e.x << "," << e.y;
+    }
 }
 
-TEST_F(DrawingFixture, AnchorScaleOpacityAndVisibilityChangeWhatIsDrawn) {
+TEST_F(DrawingFixture, AnchorScaleOpacityVisibilityZOrderAndParentChangeWhatIsDrawn) {
     Sprite* s = spriteAt(red, Vec2(100, 100));
     s->setAnchorPoint(Vec2(0, 0));
     EXPECT_TRUE(same(h.pixelAt(Vec2(115, 115)), kRed));
@@ -61,34 +83,26 @@ TEST_F(DrawingFixture, AnchorScaleOpacityAndVisibilityChangeWhatIsDrawn) {
     EXPECT_TRUE(same(h.pixelAt(Vec2(122, 100)), kBackground));
     s->setOpacity(128);
     EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), Color4B(133, 10, 15, 255), 3));
-    s->setVisible(false);
-    EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), kBackground));
-}
-
-TEST_F(DrawingFixture, HigherZOrderIsDrawnOnTopWhateverTheOrderOfAdding) {
-    Sprite* top = spriteAt(blue, Vec2(100, 100));
-    top->setLocalZOrder(1);
-    spriteAt(red, Vec2(100, 100));
-    EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), kBlue));
-    top->setLocalZOrder(-1); // now behind the red one
+    s->setOpacity(255);
+    Sprite* top = spriteAt(blue, Vec2(100, 100)); // added last, but drawn first
+    top->setLocalZOrder(-1);
     EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), kRed));
-}
+    top->setLocalZOrder(1);
+    EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), kBlue));
+    s->setVisible(false);
+    EXPECT_TRUE(same(h.pixelAt(Vec2(85, 85)), kBackground));
 
-TEST_F(DrawingFixture, ChildrenAreDrawnInTheirParentsCoordinates) {
-    Sprite* parent = spriteAt(blue, Vec2(100, 100));
-    Sprite* source = Sprite::create(red);
-    auto* child = Sprite::createWithTexture(source->getTexture());
+    // A child is placed in its parent's coordinates: (0, 0) is the parent's corner (90, 90).
+    Sprite* child = Sprite::createWithTexture(s->getTexture());
     ASSERT_NE(child, nullptr);
-    EXPECT_EQ(child->getTexture(), source->getTexture());
     EXPECT_EQ(child->getContentSize(), Size(20, 20));
-    child->setPosition(Vec2(0, 0)); // the parent's bottom-left corner: (90, 90) in the world
-    parent->addChild(child, 1);
+    top->addChild(child, 1);
     EXPECT_TRUE(same(h.pixelAt(Vec2(85, 85)), kRed));
     EXPECT_TRUE(same(h.pixelAt(Vec2(105, 105)), kBlue));
     EXPECT_EQ(child->convertToWorldSpace(Vec2(10, 10)), Vec2(90, 90));
 }
 
-TEST_F(DrawingFixture, AButtonIsTheSizeOfItsImage) {
+TEST_F(DrawingFixture, AButtonIsTheSizeOfItsImageAndAMissingImageIsNeverACrash) {
     auto* b = ui::Button::create(writePng(dir, "wide.png", 60, 24, kBlue), "", "",
                                  ui::Widget::TextureResType::LOCAL);
     EXPECT_EQ(b->getContentSize(), Size(60, 24));
@@ -96,6 +110,15 @@ TEST_F(DrawingFixture, AButtonIsTheSizeOfItsImage) {
     layer->addChild(b);
     EXPECT_TRUE(same(h.pixelAt(Vec2(72, 40)), kBlue));
     EXPECT_TRUE(same(h.pixelAt(Vec2(68, 50)), kBackground));
+
+    EXPECT_EQ(Sprite::create("images/missing.png"), nullptr);
+    EXPECT_EQ(Sprite::create(red + ".nope"), nullptr);
+    auto* empty = ui::Button::create("images/missing.png");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->getContentSize(), Size::ZERO);
+    layer->addChild(empty);
+    layer->addChild(nullptr);
+    EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), kBackground));
 }
 
 TEST_F(DrawingFixture, TextIsDrawnInItsColourAndWrapsInItsArea) {
@@ -103,15 +126,7 @@ TEST_F(DrawingFixture, TextIsDrawnInItsColourAndWrapsInItsArea) {
     text->setColor(Color3B::RED);
     text->setPosition(Vec2(100, 100));
     layer->addChild(text);
-    const Size one = text->getContentSize();
-    EXPECT_GT(one.width, 40);
-    EXPECT_GT(one.height, 25);
-    int reddish = 0;
-    for (int x = -20; x <= 20; x += 2) {
-        const Color4B c = h.pixelAt(Vec2(100.0f + x, 100));
-        reddish += c.r > 150 && c.g < 60 ? 1 : 0;
-    }
-    EXPECT_GT(reddish, 3);
+    EXPECT_GT(redInk(80, 120, 100, 100), 3);
 
     auto* notice = ui::Text::create("", "Arial", 24);
     notice->setTextAreaSize(Size(100, 0));
@@ -129,50 +144,12 @@ TEST_F(DrawingFixture, ATextFieldDrawsItsTextAMarginInAndACaretWhileFocused) {
     field->setPosition(Vec2(40, 100));
     field->setString("MMMM");
     layer->addChild(field);
-    auto inked = [&](float from, float to) {
-        int n = 0;
-        for (float x = from; x < to; x += 1) {
-            for (float y = 90; y <= 110; y += 2) {
-                const Color4B c = h.pixelAt(Vec2(x, y));
-                n += c.r > 150 && c.g < 60 ? 1 : 0;
-            }
-        }
-        return n;
-    };
-    EXPECT_EQ(inked(40, 48), 0); // 0.3 font sizes of margin
-    EXPECT_GT(inked(48, 80), 10);
-
-    // A caret after the text shows the field that takes the typing.
+    EXPECT_EQ(redInk(40, 48, 90, 110), 0); // 0.3 font sizes of margin
+    EXPECT_GT(redInk(48, 80, 90, 110), 10);
     const float end = 40 + field->getContentSize().width;
-    EXPECT_EQ(inked(end, end + 6), 0);
+    EXPECT_EQ(redInk(end, end + 6, 90, 110), 0);
     h.touch(Vec2(60, 100));
-    EXPECT_GT(inked(end, end + 6), 5);
+    EXPECT_GT(redInk(end, end + 6, 90, 110), 5);
     h.touch(Vec2(150, 180)); // elsewhere: the focus goes, and the caret with it
-    EXPECT_EQ(inked(end, end + 6), 0);
-}
-
-TEST(DrawingLetterboxTest, ShowAllKeepsTheAspectRatioWithBlackBars) {
-    TempDir dir;
-    EngineHarness h(Size(200, 400), Size(100, 100)); // scale 2, bars of 100 pixels
-    auto* scene = Scene::create();
-    scene->addChild(LayerColor::create(kBackground));
-    h.runScene(scene);
-    ASSERT_TRUE(h.saveFrame(dir.file("f.png")));
-    EXPECT_TRUE(same(pngPixel(dir.file("f.png"), 100, 50), Color4B(0, 0, 0, 255)));
-    EXPECT_TRUE(same(pngPixel(dir.file("f.png"), 100, 350), Color4B(0, 0, 0, 255)));
-    EXPECT_TRUE(same(pngPixel(dir.file("f.png"), 100, 101), kBackground));
-    EXPECT_TRUE(same(pngPixel(dir.file("f.png"), 1, 298), kBackground));
-    EXPECT_EQ(h.director()->getWinSize(), Size(100, 100));
-}
-
-TEST_F(DrawingFixture, AMissingImageIsANullSpriteAndAnEmptyButtonNeverACrash) {
-    EXPECT_EQ(Sprite::create("images/missing.png"), nullptr);
-    EXPECT_EQ(Sprite::create(writePng(dir, "x.txt", 1, 1, kRed) + ".nope"), nullptr);
-    auto* b = ui::Button::create("images/missing.png");
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->getContentSize(), Size::ZERO);
-    layer->addChild(b);
-    layer->addChild(nullptr);
-    h.frame();
-    EXPECT_TRUE(same(h.pixelAt(Vec2(100, 100)), kBackground));
+    EXPECT_EQ(redInk(end, end + 6, 90, 110), 0);
 }

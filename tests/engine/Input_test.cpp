@@ -11,25 +11,21 @@ namespace {
 // A layer whose listener records every touch phase it hears, with the locations.
 class Recorder : public Layer {
 public:
+    CREATE_FUNC(Recorder)
     static Recorder* make(bool claim, bool swallow) {
-        auto* r = new Recorder();
-        r->init();
-        r->autorelease();
+        Recorder* r = create();
         auto* listener = EventListenerTouchOneByOne::create();
         listener->setSwallowTouches(swallow);
-        listener->onTouchBegan = [r, claim](Touch* t, Event*) {
-            r->log.push_back('b');
+        auto note = [r](char phase, Touch* t) {
+            r->log.push_back(phase);
             r->at.push_back(t->getLocation());
+        };
+        listener->onTouchBegan = [note, claim](Touch* t, Event*) {
+            note('b', t);
             return claim;
         };
-        listener->onTouchMoved = [r](Touch* t, Event*) {
-            r->log.push_back('m');
-            r->at.push_back(t->getLocation());
-        };
-        listener->onTouchEnded = [r](Touch* t, Event*) {
-            r->log.push_back('e');
-            r->at.push_back(t->getLocation());
-        };
+        listener->onTouchMoved = [note](Touch* t, Event*) { note('m', t); };
+        listener->onTouchEnded = [note](Touch* t, Event*) { note('e', t); };
         r->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, r);
         return r;
     }
@@ -52,11 +48,31 @@ SDL_Event mouse(Uint32 type, int x, int y) {
     return e;
 }
 
-// The old target/selector form of a widget handler.
+// The old target/selector form of a widget handler, as the scenes use it.
 class Handler : public Ref {
 public:
     void onTouch(Ref*, ui::TouchEventType type) { types.push_back(static_cast<int>(type)); }
     std::vector<int> types;
+};
+
+struct InputFixture : ::testing::Test {
+    TempDir dir;
+    EngineHarness h{Size(400, 300)};
+    Scene* scene = Scene::create();
+    Recorder* behind = Recorder::make(true, false);
+    void SetUp() override { scene->addChild(behind); }
+    ui::Button* button(Vec2 at) {
+        auto* b = ui::Button::create(writePng(dir, "b.png", 40, 20, Color4B(0, 0, 255, 255)));
+        b->setPosition(at);
+        scene->addChild(b);
+        return b;
+    }
+    ui::TextField* field(const char* placeholder, Vec2 at) {
+        auto* f = ui::TextField::create(placeholder, "Arial", 26);
+        f->setPosition(at);
+        scene->addChild(f);
+        return f;
+    }
 };
 } // namespace
 
@@ -67,124 +83,80 @@ TEST(InputTest, MouseEventsBecomeTouchesInDesignCoordinatesThroughTheLetterbox) 
     auto* scene = Scene::create();
     scene->addChild(r);
     h.runScene(scene);
-    GLView* view = h.view();
-    view->handleEvent(mouse(SDL_MOUSEBUTTONDOWN, 200, 400));
-    view->handleEvent(mouse(SDL_MOUSEMOTION, 0, 600));
-    view->handleEvent(mouse(SDL_MOUSEBUTTONUP, 400, 200));
-    ASSERT_EQ(r->log, "bme");
-    EXPECT_EQ(r->at[0], Vec2(100, 100));
-    EXPECT_EQ(r->at[1], Vec2(0, 0));
-    EXPECT_EQ(r->at[2], Vec2(200, 200));
-    EXPECT_EQ(view->designToFrame(Vec2(50, 150)), Vec2(100, 300));
+    h.view()->handleEvent(mouse(SDL_MOUSEBUTTONDOWN, 200, 400));
+    h.view()->handleEvent(mouse(SDL_MOUSEMOTION, 0, 600));
+    h.view()->handleEvent(mouse(SDL_MOUSEBUTTONUP, 400, 200));
+    EXPECT_EQ(r->log, "bme");
+    EXPECT_EQ(r->at, (std::vector<Vec2>{Vec2(100, 100), Vec2(0, 0), Vec2(200, 200)}));
 }
 
-TEST(InputTest, TheFrontMostListenerIsAskedFirstAndASwallowingClaimHidesTheTouch) {
-    EngineHarness h(Size(100, 100));
-    auto* scene = Scene::create();
-    Recorder* back = Recorder::make(true, false);
+TEST_F(InputFixture, TheFrontMostListenerIsAskedFirstAndOnlyAClaimHearsTheRest) {
     Recorder* front = Recorder::make(true, true);
-    scene->addChild(back);
+    Recorder* top = Recorder::make(false, false);
     scene->addChild(front);
-    h.runScene(scene);
-    h.drag(Vec2(10, 10), Vec2(20, 20), 1);
-    EXPECT_EQ(front->log, "bme");
-    EXPECT_EQ(back->log, "");
-    front->setLocalZOrder(-1); // now drawn first, so asked last
-    h.touch(Vec2(10, 10));
-    EXPECT_EQ(back->log, "be");
-    EXPECT_EQ(front->log, "bmebe");
-}
-
-TEST(InputTest, OnlyAListenerThatClaimedTheBeginningHearsTheRest) {
-    EngineHarness h(Size(100, 100));
-    auto* scene = Scene::create();
-    Recorder* back = Recorder::make(true, false);
-    Recorder* front = Recorder::make(false, false);
-    scene->addChild(back);
-    scene->addChild(front);
+    scene->addChild(top);
     h.runScene(scene);
     h.drag(Vec2(10, 10), Vec2(20, 20), 2);
-    EXPECT_EQ(front->log, "b");
-    EXPECT_EQ(back->log, "bmme");
+    EXPECT_EQ(top->log, "b"); // asked first, and did not claim
+    EXPECT_EQ(front->log, "bmme");
+    EXPECT_EQ(behind->log, ""); // swallowed
+    front->setLocalZOrder(-1);  // now drawn first, so asked last
+    h.touch(Vec2(10, 10));
+    EXPECT_EQ(behind->log, "be");
+    EXPECT_EQ(front->log, "bmmebe");
 }
 
-TEST(InputTest, AButtonReportsBeganMovedEndedAndCancelledOffIt) {
-    TempDir dir;
-    EngineHarness h(Size(200, 200));
-    auto* scene = Scene::create();
-    Recorder* behind = Recorder::make(true, false);
-    scene->addChild(behind);
-    auto* button = ui::Button::create(writePng(dir, "b.png", 40, 20, Color4B(0, 0, 255, 255)));
-    button->setPosition(Vec2(100, 100));
+TEST_F(InputFixture, AButtonReportsBeganMovedEndedAndCancelledOffItAndMayRemoveItself) {
+    ui::Button* b = button(Vec2(100, 100));
     Handler handler;
-    button->addTouchEventListener(&handler, toucheventselector(Handler::onTouch));
-    std::vector<ui::Widget::TouchEventType> viaFunction;
-    button->addTouchEventListener(
-        [&](Ref*, ui::Widget::TouchEventType t) { viaFunction.push_back(t); });
-    scene->addChild(button);
+    b->addTouchEventListener(&handler, toucheventselector(Handler::onTouch));
     h.runScene(scene);
-
     h.drag(Vec2(90, 95), Vec2(110, 105), 1);
-    EXPECT_EQ(handler.types, (std::vector<int>{0, 1, 2}));
-    h.drag(Vec2(100, 100), Vec2(150, 100), 1);
+    h.drag(Vec2(100, 100), Vec2(150, 100), 1); // released off it
     EXPECT_EQ(handler.types, (std::vector<int>{0, 1, 2, 0, 1, 3}));
-    EXPECT_EQ(viaFunction.size(), 6u);
-    EXPECT_EQ(viaFunction[2], ui::Widget::TouchEventType::ENDED);
     EXPECT_EQ(behind->log, ""); // the button's touches are its own
 
     h.touch(Vec2(100, 125)); // just above the button
-    EXPECT_EQ(behind->log, "be");
-    button->setVisible(false);
+    b->setVisible(false);
     h.touch(Vec2(100, 100));
+    b->setVisible(true);
     scene->setVisible(false); // a hidden ancestor hides it too
-    button->setVisible(true);
     h.touch(Vec2(100, 100));
     EXPECT_EQ(handler.types.size(), 6u);
     EXPECT_EQ(behind->log, "bebebe");
-}
 
-TEST(InputTest, AButtonMayRemoveItselfInItsHandler) {
-    TempDir dir;
-    EngineHarness h(Size(200, 200));
-    auto* scene = Scene::create();
-    auto* button = ui::Button::create(writePng(dir, "b.png", 40, 20, Color4B(0, 0, 255, 255)));
-    button->setPosition(Vec2(100, 100));
-    button->addTouchEventListener([&](Ref* sender, ui::Widget::TouchEventType t) {
-        if (t == ui::Widget::TouchEventType::ENDED) {
+    scene->setVisible(true);
+    b->addTouchEventListener([](Ref* sender, ui::Widget::TouchEventType t) {
+        if (t == ui::Widget::TouchEventType::ENDED) { // a button may remove itself
             static_cast<Node*>(sender)->removeFromParentAndCleanup(true);
         }
     });
-    scene->addChild(button);
-    h.runScene(scene);
-    h.frame();
     h.touch(Vec2(100, 100));
-    EXPECT_TRUE(scene->getChildren().empty());
+    EXPECT_EQ(scene->getChildren().size(), 1u);
     h.touch(Vec2(100, 100));
+    EXPECT_EQ(behind->log, "bebebebe");
 }
 
-TEST(InputTest, ATextFieldTakesTheFocusOnAClickAndTakesTypedText) {
-    EngineHarness h(Size(400, 300));
-    auto* scene = Scene::create();
-    auto* name = ui::TextField::create("user name", "Arial", 26);
-    auto* secret = ui::TextField::create("password", "Arial", 26);
-    name->setAnchorPoint(Vec2(0, 0.5f));
-    name->setPosition(Vec2(50, 200));
-    secret->setAnchorPoint(Vec2(0, 0.5f));
-    secret->setPosition(Vec2(50, 100));
+TEST_F(InputFixture, ATextFieldTakesTheFocusOnATouchAndTakesTypedTextEvenWhenEmpty) {
+    ui::TextField* name = field("user name", Vec2(150, 200));
+    ui::TextField* secret = field("password", Vec2(150, 100));
     secret->setPasswordEnabled(true);
-    scene->addChild(name);
-    scene->addChild(secret);
     h.runScene(scene);
     EXPECT_EQ(EngineHarness::textOf(name), "user name");
-
-    h.type("lost"); // nothing focused yet
+    h.type("lost"); // nothing has the focus yet
     h.tap(name);
     h.type("J");
-    h.type("ö");
+    SDL_Event text{}; // as the window delivers it
+    text.type = SDL_TEXTINPUT;
+    SDL_strlcpy(text.text.text, "ö", sizeof text.text.text);
+    h.view()->handleEvent(text);
     h.type("rg");
     EXPECT_EQ(name->getString(), "Jörg");
     h.backspace();
-    h.backspace();
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_BACKSPACE;
+    h.view()->handleEvent(key);
     EXPECT_EQ(name->getString(), "Jö");
     h.backspace();
     EXPECT_EQ(name->getString(), "J"); // the two bytes of ö went together
@@ -194,105 +166,62 @@ TEST(InputTest, ATextFieldTakesTheFocusOnAClickAndTakesTypedText) {
     EXPECT_EQ(secret->getString(), "pässwörd");
     EXPECT_EQ(EngineHarness::textOf(secret), "********");
     EXPECT_EQ(name->getString(), "J");
-
     h.touch(Vec2(350, 20)); // elsewhere: the focus goes
     h.type("x");
     EXPECT_EQ(secret->getString(), "pässwörd");
     secret->setString("");
     EXPECT_EQ(EngineHarness::textOf(secret), "password");
+
+    // With neither text nor placeholder a field still has a box a player can touch.
+    ui::TextField* bare = field("", Vec2(300, 250));
+    const Size empty = bare->getContentSize();
+    EXPECT_GE(empty.height, 26);
+    EXPECT_GE(empty.width, 80);
+    h.touch(Vec2(330, 260)); // off the middle, where a player aims at a box this size
+    h.type("ok");
+    h.backspace();
+    h.backspace();
+    EXPECT_EQ(bare->getContentSize(), empty); // empty again: the same box
+    h.tap(name);
+    h.touch(Vec2(270, 240));
+    h.type("x");
+    EXPECT_EQ(bare->getString(), "x");
+    EXPECT_EQ(name->getString(), "J");
 }
 
-TEST(InputTest, TypingAndBackspaceArriveFromSDLEvents) {
-    EngineHarness h(Size(400, 300));
-    auto* scene = Scene::create();
-    auto* field = ui::TextField::create("", "Arial", 26);
-    field->setString("ab");
-    field->setPosition(Vec2(200, 150));
-    scene->addChild(field);
-    h.runScene(scene);
-    h.tap(field);
-    SDL_Event text{};
-    text.type = SDL_TEXTINPUT;
-    SDL_strlcpy(text.text.text, "é", sizeof text.text.text);
-    h.view()->handleEvent(text);
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    key.key.keysym.sym = SDLK_BACKSPACE;
-    h.view()->handleEvent(key);
-    h.view()->handleEvent(key);
-    EXPECT_EQ(field->getString(), "a");
-}
-
-TEST(InputTest, NoInputReachesASceneThatIsBeingReplaced) {
-    TempDir dir;
-    EngineHarness h(Size(200, 200));
-    auto* scene = Scene::create();
-    Recorder* behind = Recorder::make(true, false);
-    scene->addChild(behind);
-    auto* field = ui::TextField::create("name", "Arial", 20);
-    field->setPosition(Vec2(100, 40));
-    scene->addChild(field);
-    auto* button = ui::Button::create(writePng(dir, "b.png", 40, 20, Color4B(0, 0, 255, 255)));
-    button->setPosition(Vec2(100, 100));
+TEST_F(InputFixture, NoInputReachesASceneOnceItsReplacementIsAskedFor) {
+    ui::TextField* f = field("name", Vec2(100, 40));
     int built = 0;
-    button->addTouchEventListener([&](Ref*, ui::Widget::TouchEventType t) {
+    button(Vec2(100, 100))->addTouchEventListener([&](Ref*, ui::Widget::TouchEventType t) {
         if (t == ui::Widget::TouchEventType::ENDED) {
             ++built;
             Director::getInstance()->replaceScene(Scene::create());
         }
     });
-    scene->addChild(button);
     h.runScene(scene);
-    h.tap(field);
+    h.tap(f);
     h.type("ab");
-
     // Two clicks on the button in one event poll: the first asks for the next scene, the
     // second finds the change pending and reaches nothing.
     for (Uint32 type :
          {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-        h.view()->handleEvent(mouse(type, 100, 100));
+        h.view()->handleEvent(mouse(type, 100, 300 - 100));
     }
     EXPECT_EQ(built, 1);
     h.type("c");
     h.backspace();
-    EXPECT_EQ(field->getString(), "ab");
+    EXPECT_EQ(f->getString(), "ab");
     h.drag(Vec2(20, 180), Vec2(30, 170), 1);
     EXPECT_EQ(behind->log, "");
     h.frame();
     EXPECT_NE(h.director()->getRunningScene(), scene);
 }
 
-TEST(InputTest, HeldTouchesStopReachingASceneOnceItsReplacementIsAskedFor) {
-    EngineHarness h(Size(200, 200));
-    auto* scene = Scene::create();
-    Recorder* r = Recorder::make(true, false);
-    scene->addChild(r);
+TEST_F(InputFixture, HeldTouchesStopReachingASceneOnceItsReplacementIsAskedFor) {
     h.runScene(scene);
     h.press(Vec2(20, 20));
     h.director()->replaceScene(Scene::create());
     h.moveTo(Vec2(30, 30));
     h.release(Vec2(30, 30));
-    EXPECT_EQ(r->log, "b");
-}
-
-TEST(InputTest, AnEmptyTextFieldWithoutPlaceholderCanStillBeTouched) {
-    EngineHarness h(Size(400, 300));
-    auto* scene = Scene::create();
-    auto* field = ui::TextField::create("", "Arial", 26);
-    field->setPosition(Vec2(200, 150));
-    scene->addChild(field);
-    h.runScene(scene);
-    const Size empty = field->getContentSize();
-    EXPECT_GE(empty.height, 26);
-    EXPECT_GE(empty.width, 80);
-    h.touch(Vec2(230, 160)); // off the middle, where a player aims at a box this size
-    h.type("ok");
-    EXPECT_EQ(field->getString(), "ok");
-    h.backspace();
-    h.backspace();
-    EXPECT_EQ(field->getContentSize(), empty); // empty again: the same box
-    h.touch(Vec2(380, 20));                    // elsewhere: the focus goes
-    h.touch(Vec2(170, 140));
-    h.type("x");
-    EXPECT_EQ(field->getString(), "x");
+    EXPECT_EQ(behind->log, "b");
 }

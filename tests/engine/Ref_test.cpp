@@ -5,90 +5,67 @@
 USING_NS_CC;
 
 namespace {
-// A node that counts its destruction.
 class Counted : public Node {
 public:
+    CREATE_FUNC(Counted)
     static Counted* make(int* destroyed) {
-        auto* n = new Counted(destroyed);
-        n->autorelease();
+        Counted* n = create();
+        n->destroyed = destroyed;
         return n;
     }
-    ~Counted() override { ++*destroyed_; }
-
-private:
-    explicit Counted(int* destroyed) : destroyed_(destroyed) {}
-    int* destroyed_;
+    ~Counted() override { ++*destroyed; }
+    int* destroyed = nullptr;
 };
 } // namespace
 
-TEST(RefTest, AutoreleasedObjectsLiveUntilTheEndOfTheFrameUnlessRetained) {
+TEST(RefTest, AutoreleasedObjectsLiveUntilTheEndOfTheFrameUnlessRetainedOrInATree) {
     int destroyed = 0;
     EngineHarness h(Size(100, 100));
-    Counted* loose = Counted::make(&destroyed);
-    Counted* kept = Counted::make(&destroyed);
-    kept->retain();
-    EXPECT_EQ(loose->getReferenceCount(), 1u);
-    h.frame();
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(kept->getReferenceCount(), 1u);
-    kept->release();
-    EXPECT_EQ(destroyed, 2);
-}
-
-TEST(RefTest, TheTreeOwnsItsChildren) {
-    int destroyed = 0;
-    EngineHarness h(Size(100, 100));
+    Counted::make(&destroyed);
     Counted* parent = Counted::make(&destroyed);
     parent->retain();
     Counted* child = Counted::make(&destroyed);
     parent->addChild(child);
     child->addChild(Counted::make(&destroyed));
-    h.frame(); // the pool lets go: only the tree holds the child and grandchild
     EXPECT_EQ(destroyed, 0);
-    EXPECT_EQ(child->getParent(), parent);
+    h.frame();
+    EXPECT_EQ(destroyed, 1); // only the loose one
     parent->release();
-    EXPECT_EQ(destroyed, 3);
+    EXPECT_EQ(destroyed, 4);
 }
 
-TEST(RefTest, RemovingWithCleanupStopsActionsAndCallbacksOfTheWholeBranch) {
+// Callbacks and actions of a node run only while it is in the running scene; removal without
+// cleanup pauses them, removal with cleanup ends them for the whole branch.
+TEST(RefTest, ANodeRunsOnlyInTheRunningSceneAndCleanupEndsItsBranch) {
     EngineHarness h(Size(100, 100));
     auto* scene = Scene::create();
+    h.runScene(scene);
     auto* branch = Node::create();
     auto* leaf = Node::create();
+    branch->retain();
     branch->addChild(leaf);
-    scene->addChild(branch);
-    h.runScene(scene);
     int calls = 0;
     leaf->schedule([&](float) { ++calls; }, 0, CC_REPEAT_FOREVER, 0, "tick");
-    leaf->runAction(MoveTo::create(10, Vec2(100, 0)));
-    h.frame(2);
-    EXPECT_EQ(calls, 2);
-    branch->retain();
+    leaf->runAction(MoveTo::create(1, Vec2(60, 0)));
+    h.advance(1);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(leaf->getPosition(), Vec2::ZERO);
+    scene->addChild(branch);
+    h.advance(0.5f);
+    EXPECT_EQ(calls, 30);
+    EXPECT_NEAR(leaf->getPosition().x, 30, 1e-3);
+    branch->removeFromParentAndCleanup(false);
+    h.frame(3);
+    scene->addChild(branch);
+    h.frame(3);
+    EXPECT_EQ(calls, 33);
+    EXPECT_NEAR(leaf->getPosition().x, 33, 1e-3);
     branch->removeFromParentAndCleanup(true);
     EXPECT_EQ(leaf->getNumberOfRunningActions(), 0u);
     EXPECT_FALSE(leaf->isScheduled("tick"));
-    scene->addChild(branch); // back in the scene: nothing was left to resume
+    scene->addChild(branch); // back in the scene: nothing is left to resume
     branch->release();
-    const Vec2 at = leaf->getPosition();
     h.frame(5);
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(leaf->getPosition(), at);
-}
-
-TEST(RefTest, RemovingWithoutCleanupPausesAndReAddingResumes) {
-    EngineHarness h(Size(100, 100));
-    auto* scene = Scene::create();
-    auto* node = Node::create();
-    scene->addChild(node);
-    h.runScene(scene);
-    int calls = 0;
-    node->schedule([&](float) { ++calls; }, 0, CC_REPEAT_FOREVER, 0, "tick");
-    node->retain();
-    node->removeFromParentAndCleanup(false);
-    h.frame(3);
-    EXPECT_EQ(calls, 0); // not in the running scene: paused
-    scene->addChild(node);
-    node->release();
-    h.frame(3);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(calls, 33);
+    EXPECT_NEAR(leaf->getPosition().x, 33, 1e-3);
 }

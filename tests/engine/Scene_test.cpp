@@ -5,33 +5,26 @@
 USING_NS_CC;
 
 namespace {
-// A scene layer that records what reaches it.
+// A scene layer that counts the touches and frames that reach it, and tells its end.
 class Probe : public Layer {
 public:
     static Probe* make(bool* destroyed) {
-        auto* p = new Probe(destroyed);
-        p->init();
-        p->autorelease();
+        auto* p = create();
+        p->destroyed = destroyed;
         return p;
     }
+    CREATE_FUNC(Probe)
     bool init() override {
-        Layer::init();
         auto* listener = EventListenerTouchOneByOne::create();
-        listener->onTouchBegan = [this](Touch*, Event*) {
-            ++touches;
-            return true;
-        };
+        listener->onTouchBegan = [this](Touch*, Event*) { return ++touches > 0; };
         _eventDispatcher->addEventListenerWithSceneGraphPriority(listener, this);
         schedule([this](float) { ++ticks; }, 0, CC_REPEAT_FOREVER, 0, "tick");
-        return true;
+        return Layer::init();
     }
-    ~Probe() override { *destroyed_ = true; }
+    ~Probe() override { *destroyed = true; }
+    bool* destroyed = nullptr;
     int touches = 0;
     int ticks = 0;
-
-private:
-    explicit Probe(bool* destroyed) : destroyed_(destroyed) {}
-    bool* destroyed_;
 };
 
 Scene* sceneWith(Node* layer) {
@@ -41,85 +34,66 @@ Scene* sceneWith(Node* layer) {
 }
 } // namespace
 
-TEST(SceneTest, RunWithSceneEntersItAtTheFirstFrame) {
-    bool gone = false;
-    EngineHarness h(Size(100, 100));
-    Probe* p = Probe::make(&gone);
-    Scene* s = sceneWith(p);
-    h.director()->runWithScene(s);
-    EXPECT_FALSE(p->isRunning());
-    h.frame();
-    EXPECT_EQ(h.director()->getRunningScene(), s);
-    EXPECT_TRUE(p->isRunning());
-}
-
-TEST(SceneTest, MoveInRSlidesFromTheRightAndCleansUpTheOldSceneAtTheEnd) {
-    bool oldGone = false;
-    bool newGone = false;
-    EngineHarness h(Size(200, 100));
-    Probe* oldLayer = Probe::make(&oldGone);
-    h.runScene(sceneWith(oldLayer));
-    Probe* newLayer = Probe::make(&newGone);
-    Scene* next = sceneWith(newLayer);
-    h.director()->replaceScene(TransitionMoveInR::create(0.5f, next));
-    h.frame(); // the slide starts
-    EXPECT_EQ(next->getPosition(), Vec2(200, 0));
-    const int ticksAtStart = oldLayer->ticks;
-    h.advance(0.25f);
-    EXPECT_NEAR(next->getPosition().x, 100, 1e-3);
-    EXPECT_GT(oldLayer->ticks, ticksAtStart); // the old scene runs on underneath
-    h.advance(0.25f);
-    EXPECT_EQ(h.director()->getRunningScene(), next);
-    EXPECT_EQ(next->getPosition(), Vec2::ZERO);
-    EXPECT_TRUE(oldGone);
-    EXPECT_TRUE(newLayer->isRunning());
-    const int ticks = newLayer->ticks;
-    h.frame(3);
-    EXPECT_EQ(newLayer->ticks, ticks + 3);
-}
-
-TEST(SceneTest, MoveInLSlidesFromTheLeftAndNoInputReachesEitherScene) {
-    bool g1 = false;
-    bool g2 = false;
-    EngineHarness h(Size(200, 100));
-    Probe* oldLayer = Probe::make(&g1);
-    h.runScene(sceneWith(oldLayer));
-    auto* field = ui::TextField::create("name", "Arial", 20);
-    field->setPosition(Vec2(100, 50));
-    oldLayer->addChild(field);
-    h.tap(field); // focused before the change
-    Probe* newLayer = Probe::make(&g2);
-    h.director()->replaceScene(TransitionMoveInL::create(0.5f, sceneWith(newLayer)));
-    h.frame();
-    EXPECT_EQ(newLayer->getParent()->getPosition(), Vec2(-200, 0));
-    const int oldTouches = oldLayer->touches;
-    h.touch(Vec2(100, 50));
-    h.type("x");
-    h.advance(0.2f);
-    h.touch(Vec2(10, 10));
-    EXPECT_EQ(oldLayer->touches, oldTouches);
-    EXPECT_EQ(newLayer->touches, 0);
-    EXPECT_EQ(field->getString(), "");
-    h.advance(0.3f);
-    h.touch(Vec2(10, 10));
-    EXPECT_EQ(newLayer->touches, 1);
+TEST(SceneTest, ASlideRunsBothScenesTakesNoInputAndCleansUpTheOldSceneAtTheEnd) {
+    for (const bool fromRight : {true, false}) {
+        SCOPED_TRACE(fromRight ? "MoveInR" : "MoveInL");
+        bool oldGone = false, newGone = false;
+        EngineHarness h(Size(200, 100));
+        Probe* oldLayer = Probe::make(&oldGone);
+        h.director()->runWithScene(sceneWith(oldLayer));
+        EXPECT_FALSE(oldLayer->isRunning());
+        h.frame();
+        EXPECT_TRUE(oldLayer->isRunning());
+        auto* field = ui::TextField::create("name", "Arial", 20);
+        field->setPosition(Vec2(100, 50));
+        oldLayer->addChild(field);
+        h.tap(field); // focused before the change
+        Probe* newLayer = Probe::make(&newGone);
+        Scene* next = sceneWith(newLayer);
+        h.director()->replaceScene(fromRight
+                                       ? static_cast<Scene*>(TransitionMoveInR::create(0.5f, next))
+                                       : TransitionMoveInL::create(0.5f, next));
+        h.frame(); // the slide starts
+        EXPECT_EQ(next->getPosition(), Vec2(fromRight ? 200 : -200, 0));
+        const int ticks = oldLayer->ticks;
+        const int touches = oldLayer->touches;
+        h.advance(0.25f);
+        EXPECT_NEAR(next->getPosition().x, fromRight ? 100 : -100, 1e-3);
+        EXPECT_GT(oldLayer->ticks, ticks); // the old scene runs on underneath
+        h.touch(Vec2(100, 50));
+        h.type("x");
+        EXPECT_EQ(oldLayer->touches, touches);
+        EXPECT_EQ(newLayer->touches, 0);
+        EXPECT_EQ(field->getString(), "");
+        h.advance(0.25f);
+        EXPECT_EQ(h.director()->getRunningScene(), next);
+        EXPECT_EQ(next->getPosition(), Vec2::ZERO);
+        EXPECT_TRUE(oldGone);
+        const int newTicks = newLayer->ticks;
+        h.frame(3);
+        h.touch(Vec2(10, 10));
+        EXPECT_EQ(newLayer->ticks, newTicks + 3);
+        EXPECT_EQ(newLayer->touches, 1);
+        h.director()->end(); // purges every scene
+        h.frame();
+        EXPECT_TRUE(newGone);
+        EXPECT_EQ(Director::getInstanceIfExists(), nullptr);
+    }
 }
 
 TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
-    bool g1 = false;
-    bool g2 = false;
-    bool g3 = false;
+    bool gone[3] = {};
     EngineHarness h(Size(200, 100));
-    h.runScene(sceneWith(Probe::make(&g1)));
-    h.director()->replaceScene(TransitionMoveInR::create(0.5f, sceneWith(Probe::make(&g2))));
+    h.runScene(sceneWith(Probe::make(&gone[0])));
+    h.director()->replaceScene(TransitionMoveInR::create(0.5f, sceneWith(Probe::make(&gone[1]))));
     h.advance(0.2f);
-    Probe* third = Probe::make(&g3);
+    Probe* third = Probe::make(&gone[2]);
     h.director()->replaceScene(TransitionMoveInL::create(0.5f, sceneWith(third)));
     h.frame();
-    EXPECT_TRUE(g1);
-    EXPECT_FALSE(g2); // the scene that was sliding in is now the one slid over
+    EXPECT_TRUE(gone[0]);
+    EXPECT_FALSE(gone[1]); // the scene that was sliding in is now the one slid over
     h.advance(0.5f);
-    EXPECT_TRUE(g2);
+    EXPECT_TRUE(gone[1]);
     EXPECT_TRUE(third->isRunning());
     EXPECT_EQ(h.director()->getRunningScene(), third->getParent());
 }
@@ -130,19 +104,17 @@ TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
 TEST(SceneTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
     for (const bool requestFirst : {true, false}) {
         SCOPED_TRACE(requestFirst ? "request called first" : "request called last");
-        bool g1 = false;
-        bool g2 = false;
-        bool g3 = false;
+        bool gone[3] = {};
         Probe* requested = nullptr;
         int listener = 0; // the target the listener is scheduled on
         EngineHarness h(Size(200, 100));
         Scheduler* scheduler = h.director()->getScheduler();
         auto request = [&](float) {
-            requested = Probe::make(&g3);
+            requested = Probe::make(&gone[2]);
             Director::getInstance()->replaceScene(sceneWith(requested));
         };
-        h.runScene(sceneWith(Probe::make(&g1)));
-        Probe* slid = Probe::make(&g2);
+        h.runScene(sceneWith(Probe::make(&gone[0])));
+        Probe* slid = Probe::make(&gone[1]);
         h.director()->replaceScene(TransitionMoveInR::create(0.5f, sceneWith(slid)));
         // The slide begins in the next frame and ends 30 frames after it.
         if (requestFirst) {
@@ -157,25 +129,15 @@ TEST(SceneTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
         EXPECT_NEAR(slid->getParent()->getPosition().x, 200.0f / 30, 1e-3); // one frame to go
         h.frame();
         ASSERT_NE(requested, nullptr);
-        ASSERT_FALSE(g3);
+        ASSERT_FALSE(gone[2]);
         EXPECT_EQ(h.director()->getRunningScene(), requested->getParent());
         EXPECT_TRUE(requested->isRunning());
-        EXPECT_TRUE(g1);
-        EXPECT_TRUE(g2); // the scene slid in is gone, with its listener and its callback
+        EXPECT_TRUE(gone[0]);
+        EXPECT_TRUE(gone[1]); // the scene slid in is gone, with its listener and its callback
         const int ticks = requested->ticks;
         h.frame(2);
         h.touch(Vec2(10, 10));
         EXPECT_EQ(requested->ticks, ticks + 2);
         EXPECT_EQ(requested->touches, 1);
     }
-}
-
-TEST(SceneTest, EndingPurgesEveryScene) {
-    bool gone = false;
-    EngineHarness h(Size(100, 100));
-    h.runScene(sceneWith(Probe::make(&gone)));
-    h.director()->end();
-    h.frame();
-    EXPECT_TRUE(gone);
-    EXPECT_EQ(Director::getInstanceIfExists(), nullptr);
 }

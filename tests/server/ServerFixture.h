@@ -7,66 +7,95 @@
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <sys/wait.h>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 class ServerTest : public ::testing::Test {
 protected:
-    // Options beyond the test defaults, for a fixture that needs them.
+    using Ints = std::vector<int32_t>;
+
     virtual std::vector<std::string> serverOptions() const { return {}; }
-
     void SetUp() override { ASSERT_TRUE(server.start(serverOptions())) << server.log(); }
-
-    // A clean stop also tells that the sanitizers found nothing in the server process.
     void TearDown() override {
         if (server.running()) {
-            const int status = server.stop();
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-                << "status " << status << "\n"
-                << server.log();
+            expectCleanStop();
         }
     }
+    // A clean exit also tells that the sanitizers found nothing in the server process.
+    void expectCleanStop() {
+        const int status = server.stop();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << server.log();
+    }
 
-    std::unique_ptr<TestClient> client() {
+    // Connected, and logged in to a new account when `name` is given.
+    std::unique_ptr<TestClient> client(const std::string& name = "", int32_t* id = nullptr) {
         auto c = std::make_unique<TestClient>(server.port());
         EXPECT_TRUE(c->connected());
+        const int32_t entered = name.empty() ? 0 : c->enter(name);
+        EXPECT_GE(entered, 0) << name;
+        if (id != nullptr) {
+            *id = entered;
+        }
         return c;
     }
 
-    // Two logged-in players matched with each other: black first.
+    // The int fields of the answer to a request (-999 for another type); none without answer.
+    static Ints ask(TestClient& c, int32_t code, std::initializer_list<int32_t> ints = {}) {
+        const auto answer = c.requestInts(code, ints);
+        return answer ? intsOf(*answer) : Ints{};
+    }
+    static Ints intsOf(const Message& m) {
+        Ints values;
+        for (size_t i = 0; i < m.count(); ++i) {
+            values.push_back(m.intAt(i));
+        }
+        return values;
+    }
+    // Score, wins, losses, draws.
+    static Ints scoreOf(TestClient& asker, int32_t id) {
+        const Ints info = ask(asker, EVENT_GETUSERINFO, {id});
+        return info.size() == 6 && info[0] == id ? Ints(info.begin() + 2, info.end()) : Ints{};
+    }
+
     struct Pair {
-        std::unique_ptr<TestClient> black;
-        std::unique_ptr<TestClient> white;
-        int32_t blackId = -1;
-        int32_t whiteId = -1;
+        std::unique_ptr<TestClient> black, white;
+        int32_t blackId = -1, whiteId = -1;
+        std::string blackName;
     };
     Pair matchedPair(const std::string& a, const std::string& b) {
-        Pair pair;
-        auto first = client();
-        auto second = client();
-        const int32_t firstId = first->enter(a);
-        const int32_t secondId = second->enter(b);
-        EXPECT_GT(firstId, 0);
-        EXPECT_GT(secondId, 0);
-        EXPECT_EQ(first->request(EVENT_JOINMATCH)->intAt(0), 1);
-        EXPECT_EQ(second->request(EVENT_JOINMATCH)->intAt(0), 1);
-        const auto m1 = first->waitPush(EVENT_MATCHRES);
-        const auto m2 = second->waitPush(EVENT_MATCHRES);
-        EXPECT_TRUE(m1 && m2);
-        if (!m1 || !m2) {
-            return pair;
+        int32_t firstId = -1;
+        auto first = client(a, &firstId);
+        auto second = client(b);
+        EXPECT_EQ(ask(*first, EVENT_JOINMATCH), Ints{1});
+        EXPECT_EQ(ask(*second, EVENT_JOINMATCH), Ints{1});
+        const auto m = first->waitPush(EVENT_MATCHRES);
+        const auto same = second->waitPush(EVENT_MATCHRES);
+        if (!m || !same || intsOf(*m) != intsOf(*same) || m->intAt(0) != 1) {
+            ADD_FAILURE() << "no match";
+            return {};
         }
-        EXPECT_EQ(m1->intAt(0), 1);
-        EXPECT_EQ(m1->intAt(1), m2->intAt(1));
-        EXPECT_EQ(m1->intAt(2), m2->intAt(2));
-        pair.blackId = m1->intAt(1);
-        pair.whiteId = m1->intAt(2);
-        const bool firstIsBlack = pair.blackId == firstId;
-        EXPECT_EQ(firstIsBlack ? secondId : firstId, pair.whiteId);
-        pair.black = std::move(firstIsBlack ? first : second);
-        pair.white = std::move(firstIsBlack ? second : first);
-        return pair;
+        const bool firstIsBlack = m->intAt(1) == firstId;
+        return {std::move(firstIsBlack ? first : second), std::move(firstIsBlack ? second : first),
+                m->intAt(1), m->intAt(2), firstIsBlack ? a : b};
+    }
+
+    // An accepted move, its result, and its push to the other player.
+    static void play(TestClient& mover, TestClient& other, int x, int y, int over = 0,
+                     int outcome = 0) {
+        EXPECT_EQ(ask(mover, EVENT_CHESS, {x, y}), (Ints{1, over, outcome})) << x << "," << y;
+        const auto pushed = other.waitPush(EVENT_OPPCHESS);
+        ASSERT_TRUE(pushed);
+        EXPECT_EQ(intsOf(*pushed), (Ints{x, y, over, outcome}));
+    }
+    static void expectRefused(TestClient& mover, int x, int y) {
+        EXPECT_EQ(ask(mover, EVENT_CHESS, {x, y}), (Ints{0, 0, 0})) << x << "," << y;
+    }
+
+    // A logged-in bystander must not notice what another connection does.
+    static void expectServed(TestClient& bystander) {
+        EXPECT_EQ(ask(bystander, EVENT_JOINMATCH), Ints{1});
+        EXPECT_EQ(ask(bystander, EVENT_CANCELMATCH), Ints{1});
     }
 
     ServerProcess server;

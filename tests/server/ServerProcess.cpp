@@ -13,45 +13,43 @@
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& errorPath) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(KORALITH_SERVER_PATH));
+pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath) {
+    std::vector<char*> argv{const_cast<char*>(KORALITH_SERVER_PATH)};
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        const int fd = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        if (fd >= 0) {
-            dup2(fd, 2);
-            dup2(fd, 1);
-            close(fd);
-        }
+        const int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        dup2(fd, 1);
+        dup2(fd, 2);
         execv(argv[0], argv.data());
         _exit(127);
     }
     return child;
 }
 
-// Waits up to `limit` for the child; its status, or -1 if it is still running.
-int waitFor(pid_t child, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        if (waitpid(child, &status, WNOHANG) == child) {
-            return status;
+// The child's status once it has ended; killed first when it has not within 10 s.
+int reap(pid_t child) {
+    const auto deadline = Clock::now() + 10s;
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) != child) {
+        if (Clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
         }
         std::this_thread::sleep_for(5ms);
     }
-    return -1;
+    return status;
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path).rdbuf();
     return text.str();
 }
 
@@ -75,17 +73,16 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
     args.insert(args.end(), extra.begin(), extra.end());
     const size_t logStart = log().size(); // a restart appends to the same log
     pid = spawn(args, logPath);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const std::string text = log().substr(std::min(logStart, log().size()));
-        const std::string marker = "listening on 127.0.0.1:";
+    const std::string marker = "listening on 127.0.0.1:";
+    const auto deadline = Clock::now() + 10s;
+    while (Clock::now() < deadline) {
+        const std::string text = log().substr(logStart);
         const size_t at = text.find(marker);
         if (at != std::string::npos && text.find(',', at) != std::string::npos) {
             listenPort = static_cast<unsigned short>(std::atoi(text.c_str() + at + marker.size()));
             return listenPort != 0;
         }
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
             pid = -1;
             return false;
         }
@@ -99,11 +96,7 @@ int ServerProcess::stop() {
         return -1;
     }
     kill(pid, SIGTERM);
-    int status = waitFor(pid, 10s);
-    if (status == -1) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
+    const int status = reap(pid);
     pid = -1;
     return status;
 }
@@ -113,20 +106,14 @@ std::string ServerProcess::log() const {
 }
 
 int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) {
-    char pattern[] = "/tmp/koralith-server-out-XXXXXX";
-    const int fd = mkstemp(pattern);
+    char path[] = "/tmp/koralith-server-out-XXXXXX";
+    const int fd = mkstemp(path);
     if (fd < 0) {
         return -1;
     }
     close(fd);
-    const pid_t child = spawn(args, pattern);
-    int status = waitFor(child, 10s);
-    if (status == -1) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-        status = -1;
-    }
-    output = readFile(pattern);
-    unlink(pattern);
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = reap(spawn(args, path));
+    output = readFile(path);
+    unlink(path);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A real koralith-server process for a test: its own temporary folder and database, an
-// ephemeral port on 127.0.0.1 read from its start line, its standard error in a file the test
-// can read. The destructor stops it (SIGTERM, then SIGKILL when it does not end in time).
+// ephemeral port on 127.0.0.1 read from its start line, its output in a log file. The
+// destructor stops it.
 
 #include <string>
 #include <sys/types.h>
@@ -15,7 +15,7 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
-    // Starts the server with the database in the folder and the low test hash cost, plus `extra`
+    // Starts the server on the folder's database with the low test hash cost, plus `extra`
     // options. False when it did not report its port within 10 s.
     bool start(const std::vector<std::string>& extra = {});
     // SIGTERM and wait (10 s at most, then SIGKILL). The exit status as waitpid gives it.
@@ -27,7 +27,7 @@ public:
     std::string log() const;
 
     // Runs the server binary with exactly `args` until it exits (10 s at most); its exit code,
-    // or -1, with its standard error in `output`.
+    // or -1, with its output in `output`.
     static int runToExit(const std::vector<std::string>& args, std::string& output);
 
 private:

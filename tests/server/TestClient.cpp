@@ -5,18 +5,25 @@
 #include "Packet.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-TestClient::TestClient(unsigned short port, int receiveBuffer) {
-    fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        return;
-    }
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Rounded up, so that a wait never ends before its deadline.
+std::chrono::milliseconds left(Clock::time_point deadline) {
+    return std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+}
+
+} // namespace
+
+TestClient::TestClient(unsigned short port, int receiveBuffer)
+    : fd(socket(AF_INET, SOCK_STREAM, 0)) {
     if (receiveBuffer > 0) {
         setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     }
@@ -68,29 +75,36 @@ uint32_t TestClient::sendInts(int32_t code, std::initializer_list<int32_t> value
     return send(code, &fields);
 }
 
-std::optional<Message> TestClient::readMessage(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+std::optional<Message> TestClient::take(const std::function<bool(const Message&)>& wanted,
+                                        std::chrono::milliseconds limit) {
+    for (auto it = held.begin(); it != held.end(); ++it) {
+        if (wanted(*it)) {
+            Message m = *it;
+            held.erase(it);
+            return m;
+        }
+    }
+    const auto deadline = Clock::now() + limit;
     while (fd >= 0) {
-        if (inbox.size() >= 4) {
-            const uint32_t length = readWord(inbox.data());
-            if (inbox.size() >= 4 + length) {
-                ParsedResponse parsed = parseResponseBody(inbox.data() + 4, length);
-                inbox.erase(inbox.begin(), inbox.begin() + 4 + length);
-                Message m;
-                m.code = parsed.code;
-                m.seq = parsed.seq;
-                m.fields = parsed.fields ? std::shared_ptr<CLDataBuffer>(std::move(parsed.fields))
-                                         : std::make_shared<CLDataBuffer>();
+        const size_t length = inbox.size() >= 4 ? readWord(inbox.data()) : 0;
+        if (inbox.size() >= 4 && inbox.size() >= 4 + length) {
+            ParsedResponse parsed = parseResponseBody(inbox.data() + 4, length);
+            inbox.erase(inbox.begin(), inbox.begin() + 4 + long(length));
+            Message m{parsed.code, parsed.seq,
+                      parsed.fields ? std::shared_ptr<CLDataBuffer>(std::move(parsed.fields))
+                                    : std::make_shared<CLDataBuffer>()};
+            if (wanted(m)) {
                 return m;
             }
-        }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return std::nullopt;
+            held.push_back(m);
+            continue;
         }
         pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, int(left.count())) <= 0) {
+        const int wait = int(left(deadline).count());
+        if (wait <= 0) {
+            return std::nullopt;
+        }
+        if (poll(&p, 1, wait) <= 0) {
             continue;
         }
         uint8_t chunk[65536];
@@ -105,21 +119,7 @@ std::optional<Message> TestClient::readMessage(std::chrono::milliseconds limit) 
 }
 
 std::optional<Message> TestClient::waitAnswer(int32_t code, uint32_t seq) {
-    const auto deadline = std::chrono::steady_clock::now() + kWait;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::optional<Message> m =
-            readMessage(std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()));
-        if (!m) {
-            return std::nullopt;
-        }
-        if (isPushCode(m->code)) {
-            pushes.push_back(*m);
-        } else if (m->code == code && m->seq == seq) {
-            return m;
-        }
-    }
-    return std::nullopt;
+    return take([&](const Message& m) { return m.code == code && m.seq == seq; }, kWait);
 }
 
 std::optional<Message> TestClient::request(int32_t code, const CLDataBuffer* fields) {
@@ -132,26 +132,7 @@ std::optional<Message> TestClient::requestInts(int32_t code,
 }
 
 std::optional<Message> TestClient::waitPush(int32_t code, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (true) {
-        for (auto it = pushes.begin(); it != pushes.end(); ++it) {
-            if (it->code == code) {
-                Message m = *it;
-                pushes.erase(it);
-                return m;
-            }
-        }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return std::nullopt;
-        }
-        std::optional<Message> m = readMessage(left);
-        if (!m) {
-            return std::nullopt;
-        }
-        pushes.push_back(*m);
-    }
+    return take([&](const Message& m) { return m.code == code; }, limit);
 }
 
 bool TestClient::noPush(int32_t code, std::chrono::milliseconds limit) {
@@ -159,18 +140,8 @@ bool TestClient::noPush(int32_t code, std::chrono::milliseconds limit) {
 }
 
 bool TestClient::closedByServer(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (fd >= 0 && std::chrono::steady_clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0) {
-            continue;
-        }
-        uint8_t chunk[65536];
-        if (recv(fd, chunk, sizeof chunk, 0) <= 0) {
-            disconnect();
-            return true;
-        }
-    }
+    take([](const Message&) { return false; }, limit);
+    held.clear();
     return fd < 0;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // A blocking protocol client for the server tests, built on the shared message format. Every
-// wait has a time-out; pushes that arrive while an answer is awaited are kept for waitPush.
+// wait has a time-out; messages that arrive while another is awaited are kept for a later wait.
 
 #include "CLDataBuffer.h"
 
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -49,22 +50,24 @@ public:
     // The server closes the connection within `limit`; whatever arrives before is discarded.
     bool closedByServer(std::chrono::milliseconds limit = kWait);
 
-    // Account helpers: the result field of the answer, or -1 when none came.
+    // The result field of the answer, or -1 when none came.
     int32_t registerUser(const std::string& name, const std::string& password);
     // The user id, or -1 when refused.
     int32_t login(const std::string& name, const std::string& password);
-    // Registers and logs in; the id.
+    // Registers and logs in with the password name + "-secret"; the id.
     int32_t enter(const std::string& name);
 
     void disconnect();
 
 private:
-    std::optional<Message> readMessage(std::chrono::milliseconds limit);
+    // The first message, held or arriving within `limit`, that `wanted` accepts.
+    std::optional<Message> take(const std::function<bool(const Message&)>& wanted,
+                                std::chrono::milliseconds limit);
 
     int fd = -1;
     uint32_t nextSeq = 1;
     std::vector<uint8_t> inbox;
-    std::deque<Message> pushes;
+    std::deque<Message> held;
 };
 
 CLDataBuffer credentials(const std::string& name, const std::string& digest);
