@@ -31,8 +31,6 @@ protected:
     }
     void play(int x, int y) { h.touch(at(x, y)); }
     int32_t cell(int x, int y) const { return game->getBoard()[cellIndex(x, y)]; }
-    int32_t user() const { return game->getUserColour(); }
-    int32_t computer() const { return opponentOf(user()); }
     int stored() { return UserDefault::getInstance()->getIntegerForKey("score", 50); }
     std::string scoreText() { return EngineHarness::textOf(h.find<ui::Text>()); }
     Node* cursor() const { return game->getChildren().back(); }
@@ -82,23 +80,17 @@ TEST(BoardTouch, PointsMapToTheNearestIntersectionWithTheMarginsOfThePicture) {
     }
 }
 
-TEST_F(SinglePlayerTest, FirstEntryPaysTheStakeAndShowsTheBoard) {
-    enter(kBlack);
-    EXPECT_EQ(scoreText(), "Score : 48");
-    EXPECT_EQ(stored(), 48);
-    EXPECT_EQ(game->getBoardSprite()->getPosition(), Vec2(288, 509.76f));
-    ui::Button* back = buttons().front();
-    EXPECT_EQ(back->getPosition(), Vec2(476, 919.52f));
-    EXPECT_EQ(back->getScale(), 0.5f);
-    EXPECT_TRUE(game->getStones().empty());
-    EXPECT_TRUE(game->isMyTurn());
-}
-
-TEST_F(SinglePlayerTest, AsWhiteTheComputersOpeningStoneIsThereBeforeAnyTouch) {
+TEST_F(SinglePlayerTest, EntryPaysTheStakeOnceAndAsWhiteTheComputerHasOpened) {
     enter(kWhite);
+    EXPECT_EQ(scoreText(), "Score : 48");
     EXPECT_EQ(cell(7, 7), kBlack);
     EXPECT_EQ(game->getStones().size(), 1u);
     EXPECT_TRUE(game->isMyTurn());
+    ui::Button* back = buttons().front();
+    EXPECT_EQ(back->getPosition(), Vec2(476, 919.52f));
+    enter(kBlack);
+    EXPECT_EQ(stored(), 46); // a second entry pays again
+    EXPECT_TRUE(game->getStones().empty());
 }
 
 TEST_F(SinglePlayerTest, ATouchPlacesTheUsersStoneAndTheComputersReplyInOneGo) {
@@ -118,13 +110,9 @@ TEST_F(SinglePlayerTest, ATouchPlacesTheUsersStoneAndTheComputersReplyInOneGo) {
     h.touch(Vec2(288, 100));
     EXPECT_EQ(game->getStones().size(), 2u);
     EXPECT_EQ(cursor()->getPosition(), kOffScreen);
-}
-
-TEST_F(SinglePlayerTest, ATouchThatBeginsOnTheBoardAndEndsJustOffItStillCounts) {
-    enter(kBlack);
-    const Vec2 corner = at(0, 0);
-    h.press(corner + Vec2(5, 5));
-    h.release(corner - Vec2(30, 30)); // off the picture, still index 0 on both axes
+    // A touch that begins on the board and ends just off it still counts.
+    h.press(at(0, 0) + Vec2(5, 5));
+    h.release(at(0, 0) - Vec2(30, 30));
     EXPECT_EQ(cell(0, 0), kBlack);
 }
 
