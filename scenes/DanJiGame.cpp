@@ -77,42 +77,35 @@ bool DanJiGame::isMyTurn() {
     return player.active;
 }
 
-// The full-board test comes first: a stone that takes the last point is a draw even if it also
-// makes five.
-bool DanJiGame::endIfBoardFull() {
-    if (!isBoardFull(board)) {
-        return false;
+// Places a stone and judges it. The full-board test comes first: a stone that takes the last
+// point is a draw even if it also makes five. True when the game ended.
+bool DanJiGame::placeAndJudge(int x, int y, int32_t colour, bool byUser) {
+    putChess(x, y, colour);
+    if (isBoardFull(board)) {
+        addScore(stake);
+        playing = false;
+        gameOver(kDraw);
+        return true;
     }
-    addScore(stake);
-    playing = false;
-    gameOver(kDraw);
-    return true;
+    if (checkFive(board, x, y, colour)) {
+        onFiveInRow(byUser);
+        return true;
+    }
+    return false;
 }
 
 void DanJiGame::playChess(int x, int y) {
     player.endTurn();
-    putChess(x, y, player.colour);
-    if (endIfBoardFull()) {
-        return;
+    if (!placeAndJudge(x, y, player.colour, true)) {
+        ai.think(board);
     }
-    if (checkFive(board, x, y, player.colour)) {
-        onFiveInRow(true);
-        return;
-    }
-    ai.think(board);
 }
 
 void DanJiGame::computerMove(int x, int y) {
     ai.endTurn();
-    putChess(x, y, ai.colour);
-    if (endIfBoardFull()) {
-        return;
+    if (!placeAndJudge(x, y, ai.colour, false)) {
+        player.active = true;
     }
-    if (checkFive(board, x, y, ai.colour)) {
-        onFiveInRow(false);
-        return;
-    }
-    player.active = true;
 }
 
 void DanJiGame::onFiveInRow(bool localPlayer) {

@@ -38,8 +38,7 @@ private:
     void startGame();
     void createScoreLabel();
     void addScore(int delta);
-    // Ends the game as a draw when the last empty point was just taken; true if it did.
-    bool endIfBoardFull();
+    bool placeAndJudge(int x, int y, int32_t colour, bool byUser);
     void onBack(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
     void onResult(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
 
