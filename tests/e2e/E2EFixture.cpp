@@ -1,8 +1,6 @@
 #include "E2EFixture.h"
 
-#include "GBLoginScene.h"
 #include "GBMatchScene.h"
-#include "GBNetGame.h"
 #include "HelloWorld.h"
 
 #include <chrono>
@@ -11,11 +9,6 @@
 
 USING_NS_CC;
 using namespace std::chrono_literals;
-
-namespace {
-// Games of the unwanted colour before matchAs gives up: colours are drawn at random.
-constexpr int kMaxMatches = 20;
-} // namespace
 
 void E2ETest::SetUp() {
     ASSERT_TRUE(server.start(serverOptions())) << server.log();
@@ -41,8 +34,8 @@ void E2ETest::TearDown() {
 }
 
 bool E2ETest::until(const std::function<bool()>& done, int frames, double seconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * kSlowdown);
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration<double>(seconds * KORALITH_TIME_SCALE);
     for (int i = 0; i < frames && std::chrono::steady_clock::now() < deadline; ++i) {
         if (done()) {
             return true;
@@ -65,25 +58,6 @@ bool E2ETest::settle() {
     return done;
 }
 
-std::optional<Message> E2ETest::botHears(TestClient& bot, int32_t code) {
-    std::optional<Message> heard;
-    until([&] { return (heard = bot.waitPush(code, 1ms)).has_value(); });
-    return heard;
-}
-
-ui::Button* E2ETest::button(const std::string& image) const {
-    return h->find<ui::Button>(
-        [&](ui::Button* b) { return b->getNormalFile() == image && EngineHarness::isShown(b); });
-}
-
-bool E2ETest::tap(const std::string& image) {
-    ui::Button* b = button(image);
-    if (b) {
-        h->tap(b);
-    }
-    return b != nullptr;
-}
-
 std::vector<ui::TextField*> E2ETest::fields() const {
     std::vector<ui::TextField*> out;
     for (Node* n : h->allNodes()) {
@@ -94,13 +68,20 @@ std::vector<ui::TextField*> E2ETest::fields() const {
     return out;
 }
 
-void E2ETest::fill(ui::TextField* field, const std::string& text) {
-    h->tap(field);
-    for (size_t i = field->getString().size(); i > 0; --i) {
-        h->backspace();
+bool E2ETest::submit(const std::vector<std::string>& typed, const std::string& image) {
+    const std::vector<ui::TextField*> form = fields();
+    if (form.size() != typed.size()) {
+        return false;
     }
-    h->type(text);
-    EXPECT_EQ(field->getString(), text);
+    for (size_t i = 0; i < form.size(); ++i) {
+        h->tap(form[i]);
+        for (size_t n = form[i]->getString().size(); n > 0; --n) {
+            h->backspace();
+        }
+        h->type(typed[i]);
+        EXPECT_EQ(form[i]->getString(), typed[i]);
+    }
+    return tap(image);
 }
 
 std::string E2ETest::message() const {
@@ -115,117 +96,15 @@ std::string E2ETest::text(const char* key) const {
 }
 
 void E2ETest::makeAccount(const std::string& name) {
-    TestClient maker(server.port());
-    EXPECT_EQ(maker.registerUser(name, name + "-secret"), 1) << name;
-}
-
-std::unique_ptr<TestClient> E2ETest::newBot(const std::string& name, int32_t& id) {
-    auto bot = std::make_unique<TestClient>(server.port());
-    id = bot->enter(name);
-    EXPECT_GT(id, 0) << name;
-    return bot;
-}
-
-bool E2ETest::openLogin() {
-    return tap("images/netgame.png") && reach<GBLoginScene>() != nullptr;
-}
-
-GBMatchScene* E2ETest::logIn(const std::string& name, const std::string& password) {
-    const std::vector<ui::TextField*> f = fields();
-    if (f.size() != 2) {
-        ADD_FAILURE() << "not the login scene";
-        return nullptr;
-    }
-    fill(f[0], name);
-    fill(f[1], password);
-    tap("images/login.png");
-    return reach<GBMatchScene>();
+    EXPECT_EQ(TestClient(server.port()).registerUser(name, name + "-secret"), 1) << name;
 }
 
 GBMatchScene* E2ETest::enter(const std::string& name) {
     makeAccount(name);
-    if (!openLogin()) {
+    if (!openLogin() || !submit({name, name + "-secret"}, "images/login.png")) {
         return nullptr;
     }
-    GBMatchScene* scene = logIn(name, name + "-secret");
+    GBMatchScene* scene = reach<GBMatchScene>();
     clientId = director->userId;
     return scene;
-}
-
-GBNetGame* E2ETest::match(TestClient& bot) {
-    GBMatchScene* scene = reach<GBMatchScene>();
-    if (!scene || !tap("images/joinmatch.png") || !until([&] { return scene->isWaiting(); })) {
-        ADD_FAILURE() << "the client is not waiting for a match";
-        return nullptr;
-    }
-    const auto joined = bot.request(EVENT_JOINMATCH);
-    EXPECT_TRUE(joined && joined->intAt(0) == 1);
-    EXPECT_TRUE(botHears(bot, EVENT_MATCHRES));
-    return reach<GBNetGame>();
-}
-
-GBNetGame* E2ETest::matchAs(int32_t colour, TestClient& bot) {
-    for (int i = 0; i < kMaxMatches; ++i) {
-        GBNetGame* game = match(bot);
-        if (!game || game->getColour() == colour) {
-            return game;
-        }
-        bot.request(EVENT_QUITCHESS);
-        if (!until([&] { return resultPicture() == "images/gameover1.png"; })) {
-            return nullptr;
-        }
-        tap("images/gameover1.png");
-        reach<GBMatchScene>();
-    }
-    return nullptr;
-}
-
-void E2ETest::touchPoint(GBNetGame* game, int x, int y) {
-    h->touch(game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y)));
-}
-
-int32_t E2ETest::stoneAt(GBNetGame* game, int x, int y) {
-    return game->getBoard()[cellIndex(x, y)];
-}
-
-bool E2ETest::clientMoves(GBNetGame* game, TestClient& bot, int x, int y) {
-    touchPoint(game, x, y);
-    return clientMoveSeen(game, bot, x, y);
-}
-
-bool E2ETest::clientMoveSeen(GBNetGame* game, TestClient& bot, int x, int y) {
-    const std::optional<Message> seen = botHears(bot, EVENT_OPPCHESS);
-    return seen && seen->intAt(0) == x && seen->intAt(1) == y &&
-           until([&] { return stoneAt(game, x, y) == game->getColour(); });
-}
-
-bool E2ETest::botMoves(GBNetGame* game, TestClient& bot, int x, int y) {
-    const auto answer = bot.requestInts(EVENT_CHESS, {x, y});
-    return answer && answer->intAt(0) == 1 &&
-           until([&] { return stoneAt(game, x, y) == opponentOf(game->getColour()); });
-}
-
-ui::Text* E2ETest::clock() const {
-    // The only text at x = 50: the clock stands over one player's side stone.
-    return h->find<ui::Text>([](ui::Text* t) { return t->getPosition().x == 50; });
-}
-
-std::string E2ETest::myLine() const {
-    ui::Text* line =
-        h->find<ui::Text>([](ui::Text* t) { return t->getPosition() == Vec2(20, 50); });
-    return line ? line->getString() : "<no line>";
-}
-
-std::string E2ETest::oppLine() const {
-    const float top = h->director()->getWinSize().height - 50;
-    ui::Text* line =
-        h->find<ui::Text>([&](ui::Text* t) { return t->getPosition() == Vec2(20, top); });
-    return line ? line->getString() : "<no line>";
-}
-
-std::string E2ETest::resultPicture() const {
-    ui::Button* picture = h->find<ui::Button>([](ui::Button* b) {
-        return b->getNormalFile().rfind("images/gameover", 0) == 0 && EngineHarness::isShown(b);
-    });
-    return picture ? picture->getNormalFile() : "";
 }

@@ -3,16 +3,14 @@
 // leaves.
 
 #include "E2EFixture.h"
-#include "GBMatchScene.h"
 #include "GBNetGame.h"
 
 USING_NS_CC;
 
 namespace {
 
-// A score line as the game shows it, from the server's user-info answer and the words of
-// text.xml.
-std::string scoreLine(const Message& info) {
+// A score line with the words of text.xml, from a user-info answer.
+std::string lineOf(const Message& info) {
     return info.fields->stringAt(1).value_or("?") + ": " + std::to_string(info.intAt(2)) +
            " points, " + std::to_string(info.intAt(3)) + " won, " + std::to_string(info.intAt(4)) +
            " lost, " + std::to_string(info.intAt(5)) + " drawn";
@@ -23,184 +21,197 @@ protected:
     void SetUp() override {
         E2ETest::SetUp();
         ASSERT_NE(enter("jade"), nullptr);
-        bot = newBot("kai", botId);
+        bot = std::make_unique<TestClient>(server.port());
+        botId = bot->enter("kai");
+        ASSERT_GT(botId, 0);
     }
+    // The client joins from the match scene, the bot joins, and the game scene is up.
+    GBNetGame* match() {
+        GBMatchScene* scene = reach<GBMatchScene>();
+        if (!scene || !tap("images/joinmatch.png") || !until([&] { return scene->isWaiting(); })) {
+            ADD_FAILURE() << "the client is not waiting for a match";
+            return game = nullptr;
+        }
+        const auto joined = bot->request(EVENT_JOINMATCH);
+        EXPECT_TRUE(joined && joined->intAt(0) == 1);
+        EXPECT_TRUE(botHears(*bot, EVENT_MATCHRES));
+        return game = reach<GBNetGame>();
+    }
+    // The board: a touch on an intersection, and the stone the client shows there.
+    void touchPoint(int x, int y) {
+        h->touch(game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y)));
+    }
+    int32_t stoneAt(int x, int y) const { return game->getBoard()[cellIndex(x, y)]; }
+    // A move of the client by touch, seen by the bot; a move of the bot, seen by the client.
+    bool clientMoves(int x, int y) {
+        touchPoint(x, y);
+        return clientMoveSeen(x, y);
+    }
+    bool botMoves(int x, int y) {
+        const auto answer = bot->requestInts(EVENT_CHESS, {x, y});
+        return answer && answer->intAt(0) == 1 &&
+               until([&] { return stoneAt(x, y) == opponentOf(game->getColour()); });
+    }
+    // The bot's next move push is (x, y), and the client shows its own stone there.
+    bool clientMoveSeen(int x, int y) {
+        const std::optional<Message> seen = botHears(*bot, EVENT_OPPCHESS);
+        return seen && seen->intAt(0) == x && seen->intAt(1) == y &&
+               until([&] { return stoneAt(x, y) == game->getColour(); });
+    }
+    // The opening move when the bot plays black: afterwards the client is to move.
+    bool botOpensIfBlack() { return game->getColour() == kBlack || botMoves(7, 7); }
     Message infoOf(int32_t id) {
         const auto info = bot->requestInts(EVENT_GETUSERINFO, {id});
         EXPECT_TRUE(info && info->count() == 6u);
         return info.value_or(Message{});
     }
-    // The opening move when the bot plays black: afterwards the client is to move.
-    bool botOpensIfBlack(GBNetGame* game) {
-        return game->getColour() == kBlack || botMoves(game, *bot, 7, 7);
+    // The move clock, the only text over a side stone, at x = 50.
+    ui::Text* clock() const {
+        return h->find<ui::Text>([](ui::Text* t) { return t->getPosition().x == 50; });
+    }
+    // A score line: the client's at the bottom, the opponent's at the top.
+    std::string scoreLine(bool mine) const {
+        const Vec2 at(20, mine ? 50 : h->director()->getWinSize().height - 50);
+        ui::Text* line = h->find<ui::Text>([&](ui::Text* t) { return t->getPosition() == at; });
+        return line ? line->getString() : "<no line>";
     }
 
     std::unique_ptr<TestClient> bot;
     int32_t botId = 0;
+    GBNetGame* game = nullptr; // set by match
 };
 
 TEST_F(NetGameTest, WholeGamesToFiveAsBlackAndAsWhiteEndInTheResultAndTheNewTotals) {
-    struct Case {
-        int32_t colour;
-        const char* picture;
-    };
     // Black makes five along row 7 while white plays row 9: the client wins as black and loses
-    // as white.
-    for (const Case& c : {Case{kBlack, "images/gameover1.png"}, {kWhite, "images/gameover2.png"}}) {
-        SCOPED_TRACE(c.colour);
-        GBNetGame* game = matchAs(c.colour, *bot);
-        ASSERT_NE(game, nullptr);
+    // as white. The server draws the colours, so games go on until the client has had both.
+    bool played[2] = {false, false};
+    for (int games = 0; games < 16 && !(played[0] && played[1]); ++games) {
+        ASSERT_NE(match(), nullptr);
+        const bool won = game->getColour() == kBlack;
+        played[won] = true;
+        SCOPED_TRACE(won ? "as black" : "as white");
         const Message mine = infoOf(clientId);
         const Message theirs = infoOf(botId);
-        EXPECT_TRUE(until([&] { return myLine() == scoreLine(mine); })) << myLine();
-        EXPECT_TRUE(until([&] { return oppLine() == scoreLine(theirs); })) << oppLine();
 
         for (int i = 0; i < 9; ++i) {
             const int32_t mover = i % 2 == 0 ? kBlack : kWhite;
             const int x = 3 + i / 2;
             const int y = mover == kBlack ? 7 : 9;
-            ASSERT_TRUE(mover == c.colour ? clientMoves(game, *bot, x, y)
-                                          : botMoves(game, *bot, x, y))
+            ASSERT_TRUE(mover == game->getColour() ? clientMoves(x, y) : botMoves(x, y))
                 << "move " << i;
         }
-        EXPECT_TRUE(until([&] { return resultPicture() == c.picture; })) << resultPicture();
+        const std::string picture = won ? "images/gameover1.png" : "images/gameover2.png";
+        EXPECT_TRUE(until([&] { return button(picture) != nullptr; }));
         EXPECT_FALSE(game->isPlaying());
 
         const Message mineAfter = infoOf(clientId);
         const Message theirsAfter = infoOf(botId);
-        const bool won = c.colour == kBlack;
-        EXPECT_EQ(mineAfter.intAt(3), mine.intAt(3) + (won ? 1 : 0));
-        EXPECT_EQ(mineAfter.intAt(4), mine.intAt(4) + (won ? 0 : 1));
-        EXPECT_EQ(theirsAfter.intAt(3), theirs.intAt(3) + (won ? 0 : 1));
-        EXPECT_EQ(theirsAfter.intAt(4), theirs.intAt(4) + (won ? 1 : 0));
+        // The winner's won count and points go up, the loser's lost count, and points down.
+        EXPECT_EQ(mineAfter.intAt(won ? 3 : 4), mine.intAt(won ? 3 : 4) + 1);
+        EXPECT_EQ(theirsAfter.intAt(won ? 4 : 3), theirs.intAt(won ? 4 : 3) + 1);
         EXPECT_EQ(mineAfter.intAt(2) > mine.intAt(2), won);
         EXPECT_EQ(theirsAfter.intAt(2) > theirs.intAt(2), !won);
-        EXPECT_TRUE(until([&] { return myLine() == scoreLine(mineAfter); })) << myLine();
-        EXPECT_TRUE(until([&] { return oppLine() == scoreLine(theirsAfter); })) << oppLine();
+        EXPECT_TRUE(until([&] { return scoreLine(true) == lineOf(mineAfter); })) << scoreLine(true);
+        EXPECT_TRUE(until([&] { return scoreLine(false) == lineOf(theirsAfter); }))
+            << scoreLine(false);
 
-        ASSERT_TRUE(tap(c.picture));
-        GBMatchScene* scene = reach<GBMatchScene>();
-        ASSERT_NE(scene, nullptr);
-        EXPECT_FALSE(scene->isWaiting());
-        EXPECT_NE(button("images/joinmatch.png"), nullptr);
+        ASSERT_TRUE(tap(picture));
+        EXPECT_NE(reach<GBMatchScene>(), nullptr);
     }
+    EXPECT_TRUE(played[0] && played[1]);
 }
 
-TEST_F(NetGameTest, OnlyTheAcceptedOfTwoQuickTouchesPlacesAStone) {
-    GBNetGame* game = match(*bot);
-    ASSERT_NE(game, nullptr);
-    ASSERT_TRUE(botOpensIfBlack(game));
-    touchPoint(game, 0, 0);
-    touchPoint(game, 1, 1);
-    ASSERT_TRUE(clientMoveSeen(game, *bot, 0, 0));
-    ASSERT_TRUE(settle()); // the second move's refusal
-    EXPECT_EQ(stoneAt(game, 1, 1), kEmpty);
+TEST_F(NetGameTest, MovesTheServerRefusesChangeNothing) {
+    ASSERT_NE(match(), nullptr);
+    ASSERT_TRUE(botOpensIfBlack());
+    // Two quick touches, both sent before the first answer: only the accepted one stands.
+    touchPoint(0, 0);
+    touchPoint(1, 1);
+    ASSERT_TRUE(clientMoveSeen(0, 0));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(stoneAt(1, 1), kEmpty);
     EXPECT_FALSE(game->isMyTurn());
-    EXPECT_EQ(clock()->getPosition(), Vec2(50, h->director()->getWinSize().height - 150));
-}
 
-TEST_F(NetGameTest, AMoveRefusedOnTheClientsTurnChangesNothing) {
-    GBNetGame* game = match(*bot);
-    ASSERT_NE(game, nullptr);
-    ASSERT_TRUE(botOpensIfBlack(game));
-    const size_t stones = game->getStones().size();
     // The same account logging in elsewhere ends this session and its game on the server,
-    // which the client is not told of: its next move is refused.
+    // which the client is not told of: its next move, on its turn, is refused.
+    ASSERT_TRUE(botMoves(2, 2));
+    const size_t stones = game->getStones().size();
     TestClient twin(server.port());
     ASSERT_EQ(twin.login("jade", "jade-secret"), clientId);
     ASSERT_TRUE(bot->waitPush(EVENT_OPPQUIT));
-    touchPoint(game, 5, 5);
+    touchPoint(5, 5);
     ASSERT_TRUE(settle());
-    EXPECT_EQ(stoneAt(game, 5, 5), kEmpty);
+    EXPECT_EQ(stoneAt(5, 5), kEmpty);
     EXPECT_EQ(game->getStones().size(), stones);
     EXPECT_TRUE(game->isMyTurn());
     EXPECT_EQ(clock()->getPosition(), Vec2(50, 150));
 }
 
-TEST_F(NetGameTest, ATouchWhileTheOpponentIsToMoveSendsNothing) {
-    GBNetGame* game = match(*bot);
-    ASSERT_NE(game, nullptr);
-    if (game->getColour() == kBlack) {
-        ASSERT_TRUE(clientMoves(game, *bot, 0, 0));
-    }
-    // The server has taken the bot's move, so a stray move of the client's would now be
-    // accepted; the client has not seen that move yet and must send nothing.
-    ASSERT_EQ(bot->requestInts(EVENT_CHESS, {1, 1})->intAt(0), 1);
-    touchPoint(game, 13, 13);
-    ASSERT_TRUE(until([&] { return stoneAt(game, 1, 1) == opponentOf(game->getColour()); }));
-    EXPECT_EQ(stoneAt(game, 13, 13), kEmpty);
-    // The bot's next move push is the client's next real move, nothing before it.
-    EXPECT_TRUE(clientMoves(game, *bot, 2, 2));
-}
-
-TEST_F(NetGameTest, TheClockStandsOnTheSideToMoveAndCountsDown) {
-    GBNetGame* game = match(*bot);
-    ASSERT_NE(game, nullptr);
-    const float height = h->director()->getWinSize().height;
+TEST_F(NetGameTest, TheClockFollowsTheSideToMoveAndATouchOutOfTurnSendsNothing) {
+    ASSERT_NE(match(), nullptr);
     const Vec2 local(50, 150);
-    const Vec2 opponent(50, height - 150);
+    const Vec2 opponent(50, h->director()->getWinSize().height - 150);
     const bool black = game->getColour() == kBlack;
     ui::Text* clockText = clock();
     ASSERT_NE(clockText, nullptr);
     EXPECT_EQ(clockText->getPosition(), black ? local : opponent);
     EXPECT_EQ(clockText->getString(), "60");
     EXPECT_TRUE(until([&] { return clockText->getString() == "58"; }));
-    EXPECT_EQ(clockText->getPosition(), black ? local : opponent);
-
-    ASSERT_TRUE(black ? clientMoves(game, *bot, 7, 7) : botMoves(game, *bot, 7, 7));
-    EXPECT_EQ(clockText->getPosition(), black ? opponent : local);
+    if (black) {
+        ASSERT_TRUE(clientMoves(0, 0));
+        EXPECT_EQ(clockText->getPosition(), opponent);
+        EXPECT_EQ(clockText->getString(), "60");
+    }
+    // The server has taken the bot's move, so a stray move of the client's would now be
+    // accepted; the client has not seen that move yet and must send nothing.
+    ASSERT_EQ(bot->requestInts(EVENT_CHESS, {1, 1})->intAt(0), 1);
+    touchPoint(13, 13);
+    ASSERT_TRUE(until([&] { return stoneAt(1, 1) == opponentOf(game->getColour()); }));
+    EXPECT_EQ(stoneAt(13, 13), kEmpty);
+    EXPECT_EQ(clockText->getPosition(), local);
     EXPECT_EQ(clockText->getString(), "60");
     EXPECT_TRUE(until([&] { return clockText->getString() == "59"; }));
+    // The bot's next move push is the client's next real move, nothing before it.
+    EXPECT_TRUE(clientMoves(2, 2));
 }
 
 TEST_F(NetGameTest, WhenTheOpponentQuitsOrDropsTheClientWinsWithTheLeaveNotice) {
     for (const bool drops : {false, true}) {
         SCOPED_TRACE(drops ? "drops" : "quits");
-        GBNetGame* game = match(*bot);
-        ASSERT_NE(game, nullptr);
+        ASSERT_NE(match(), nullptr);
         const Message before = infoOf(clientId);
         if (drops) {
             bot->disconnect();
         } else {
             bot->request(EVENT_QUITCHESS);
         }
-        EXPECT_TRUE(until([&] { return resultPicture() == "images/gameover1.png"; }));
+        EXPECT_TRUE(until([&] { return button("images/gameover1.png") != nullptr; }));
         EXPECT_NE(h->findText(text("leave")), nullptr);
         const std::string wins = " " + std::to_string(before.intAt(3) + 1) + " won,";
-        EXPECT_TRUE(until([&] { return myLine().find(wins) != std::string::npos; })) << myLine();
-        ASSERT_TRUE(tap("images/gameover1.png"));
-        ASSERT_NE(reach<GBMatchScene>(), nullptr);
+        EXPECT_TRUE(until([&] { return scoreLine(true).find(wins) != std::string::npos; }))
+            << scoreLine(true);
+        ASSERT_TRUE(tap("images/gameover1.png")); // the next match starts from the match scene
     }
 }
 
-TEST_F(NetGameTest, LeavingMidGameSendsTheQuitAndTheOpponentWins) {
-    GBNetGame* game = match(*bot);
-    ASSERT_NE(game, nullptr);
-    ASSERT_TRUE(botOpensIfBlack(game));
-    ASSERT_TRUE(clientMoves(game, *bot, 6, 6));
+TEST_F(NetGameTest, LeavingSendsTheQuitTheOpponentWinsAndACrossingQuitEndsNoLaterGame) {
+    // The bot's quit is answered, so its push is on its way, when the client leaves: nobody
+    // listens for it then, and the next game must not take it for its own.
+    ASSERT_NE(match(), nullptr);
+    ASSERT_TRUE(bot->request(EVENT_QUITCHESS));
+    ASSERT_TRUE(tap("images/selectback.png"));
+    ASSERT_NE(reach<GBMatchScene>(), nullptr);
+
+    ASSERT_NE(match(), nullptr);
+    ASSERT_TRUE(botOpensIfBlack());
+    ASSERT_TRUE(clientMoves(6, 6));
     ASSERT_TRUE(tap("images/selectback.png"));
     const std::optional<Message> quit = botHears(*bot, EVENT_OPPQUIT);
     ASSERT_TRUE(quit);
     EXPECT_EQ(quit->intAt(0), clientId);
-    EXPECT_EQ(infoOf(botId).intAt(3), 1);
-    EXPECT_EQ(infoOf(clientId).intAt(4), 1);
-    GBMatchScene* scene = reach<GBMatchScene>();
-    ASSERT_NE(scene, nullptr);
-    EXPECT_FALSE(scene->isWaiting());
-}
-
-TEST_F(NetGameTest, AQuitCrossingTheClientsLeavingDoesNotEndItsNextGame) {
-    ASSERT_NE(match(*bot), nullptr);
-    // The bot's quit is answered, so its push is on its way, when the client leaves: nobody
-    // listens for it then.
-    ASSERT_TRUE(bot->request(EVENT_QUITCHESS));
-    ASSERT_TRUE(tap("images/selectback.png"));
-    ASSERT_NE(reach<GBMatchScene>(), nullptr);
-    GBNetGame* next = match(*bot);
-    ASSERT_NE(next, nullptr);
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(next->isPlaying());
-    EXPECT_EQ(resultPicture(), "");
+    EXPECT_EQ(infoOf(botId).intAt(3), 1);    // this game; the first was the bot's loss
+    EXPECT_EQ(infoOf(clientId).intAt(4), 1); // and the client's win
+    EXPECT_NE(reach<GBMatchScene>(), nullptr);
 }
 
 // The server's clock for each move, short enough to run out within the test.
@@ -212,24 +223,22 @@ protected:
 TEST_F(OvertimeTest, TheOvertimePushEndsTheGameForWhoeverRanOutOfTime) {
     for (const bool clientLate : {true, false}) {
         SCOPED_TRACE(clientLate ? "the client runs out" : "the bot runs out");
-        GBNetGame* game = match(*bot);
-        ASSERT_NE(game, nullptr);
+        ASSERT_NE(match(), nullptr);
         // Bring the late one to move: black moves first.
         const bool black = game->getColour() == kBlack;
         if (clientLate && !black) {
-            ASSERT_TRUE(botMoves(game, *bot, 7, 7));
+            ASSERT_TRUE(botMoves(7, 7));
         } else if (!clientLate && black) {
-            ASSERT_TRUE(clientMoves(game, *bot, 7, 7));
+            ASSERT_TRUE(clientMoves(7, 7));
         }
         const char* picture = clientLate ? "images/gameover2.png" : "images/gameover1.png";
-        EXPECT_TRUE(until([&] { return resultPicture() == picture; }, 6000, 6)) << resultPicture();
+        EXPECT_TRUE(until([&] { return button(picture) != nullptr; }, 6000, 6));
         EXPECT_NE(h->findText(text("overtime")), nullptr);
         // The bot hears it too, naming the winner.
         const auto pushed = botHears(*bot, EVENT_OVERTIME);
         ASSERT_TRUE(pushed);
         EXPECT_EQ(pushed->intAt(0), clientLate ? botId : clientId);
         ASSERT_TRUE(tap(picture));
-        ASSERT_NE(reach<GBMatchScene>(), nullptr);
     }
 }
 

@@ -23,31 +23,13 @@ protected:
                 break;
             }
         }
-        game = show(DanJiGame::create(0));
+        board = game = show(DanJiGame::create(0));
         return game;
     }
-    Vec2 at(int x, int y) const {
-        return game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y));
-    }
     void play(int x, int y) { h.touch(at(x, y)); }
-    int32_t cell(int x, int y) const { return game->getBoard()[cellIndex(x, y)]; }
     int stored() { return UserDefault::getInstance()->getIntegerForKey("score", 50); }
     std::string scoreText() { return EngineHarness::textOf(h.find<ui::Text>()); }
     Node* cursor() const { return game->getChildren().back(); }
-    // The buttons of the scene: the back button, then the result picture when one is shown.
-    std::vector<ui::Button*> buttons() {
-        std::vector<ui::Button*> out;
-        for (Node* n : h.allNodes()) {
-            if (auto* b = dynamic_cast<ui::Button*>(n)) {
-                out.push_back(b);
-            }
-        }
-        return out;
-    }
-    ui::Button* result() {
-        auto all = buttons();
-        return all.size() > 1 ? all.back() : nullptr;
-    }
     // Puts down stones of `colour` without turns, as a position to play from.
     void setUp(int32_t colour, std::initializer_list<std::pair<int, int>> points) {
         for (auto [x, y] : points) {
@@ -80,17 +62,20 @@ TEST(BoardTouch, PointsMapToTheNearestIntersectionWithTheMarginsOfThePicture) {
     }
 }
 
-TEST_F(SinglePlayerTest, EntryPaysTheStakeOnceAndAsWhiteTheComputerHasOpened) {
+TEST_F(SinglePlayerTest, EachEntryPaysTheStakeAsWhiteTheComputerHasOpenedAndBackKeepsTheScore) {
     enter(kWhite);
     EXPECT_EQ(scoreText(), "Score : 48");
     EXPECT_EQ(cell(7, 7), kBlack);
     EXPECT_EQ(game->getStones().size(), 1u);
     EXPECT_TRUE(game->isMyTurn());
-    ui::Button* back = buttons().front();
-    EXPECT_EQ(back->getPosition(), Vec2(476, 919.52f));
+    EXPECT_EQ(buttons().front()->getPosition(), Vec2(476, 919.52f)); // the back button
     enter(kBlack);
     EXPECT_EQ(stored(), 46); // a second entry pays again
     EXPECT_TRUE(game->getStones().empty());
+    play(7, 7);
+    h.tap(buttons().front());
+    EXPECT_NE(running<HelloWorld>(), nullptr);
+    EXPECT_EQ(stored(), 46); // leaving keeps the score
 }
 
 TEST_F(SinglePlayerTest, ATouchPlacesTheUsersStoneAndTheComputersReplyInOneGo) {
@@ -124,9 +109,8 @@ TEST_F(SinglePlayerTest, CompletingFiveWinsTwiceTheStakeAndTheResultRestartsFree
     EXPECT_FALSE(game->isPlaying());
     EXPECT_EQ(stored(), 52);
     EXPECT_EQ(scoreText(), "Score : 52");
-    ui::Button* picture = result();
+    ui::Button* picture = button("images/gameover1.png");
     ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->getNormalFile(), "images/gameover1.png");
 
     // It slides up from just below the screen to the middle in 1.0 s.
     const float h0 = picture->getContentSize().height;
@@ -141,7 +125,7 @@ TEST_F(SinglePlayerTest, CompletingFiveWinsTwiceTheStakeAndTheResultRestartsFree
     play(0, 0);
     EXPECT_EQ(cell(0, 0), kEmpty);
     h.tap(picture);
-    EXPECT_EQ(result(), nullptr);
+    EXPECT_EQ(buttons().size(), 1u); // the back button alone
     EXPECT_TRUE(game->isPlaying());
     EXPECT_EQ(stored(), 52);
     EXPECT_LE(game->getStones().size(), 1u); // the computer's opening stone when it is black
@@ -155,8 +139,7 @@ TEST_F(SinglePlayerTest, TheComputerTakesAFiveItIsOfferedAndTheScoreStays) {
     EXPECT_EQ(cell(4, 0), kWhite);
     EXPECT_FALSE(game->isPlaying());
     EXPECT_EQ(stored(), 48);
-    ASSERT_NE(result(), nullptr);
-    EXPECT_EQ(result()->getNormalFile(), "images/gameover2.png");
+    EXPECT_NE(button("images/gameover2.png"), nullptr);
 }
 
 // Colours in pairs along the rows, shifted one per row: no line of three anywhere in any
@@ -166,19 +149,15 @@ int32_t drawPattern(int x, int y) {
 }
 
 TEST_F(SinglePlayerTest, TheStoneThatFillsTheBoardDrawsEvenWhenItMakesFive) {
-    struct Case {
-        const char* what;
-        bool makesFive;
-    };
-    for (const Case c : {Case{"plain draw", false}, Case{"last stone makes five", true}}) {
-        SCOPED_TRACE(c.what);
+    for (const bool makesFive : {false, true}) {
+        SCOPED_TRACE(makesFive ? "the last stone makes five" : "a plain draw");
         UserDefault::getInstance()->setIntegerForKey("score", 50);
         enter(kBlack);
         // (14, 14) stays empty for the user. With `makesFive`, (10..13, 14) are the user's
         // too, so the last stone completes a row of five.
         for (int x = 0; x < kBoardSize; ++x) {
             for (int y = 0; y < kBoardSize; ++y) {
-                const bool row = c.makesFive && y == 14 && x >= 10;
+                const bool row = makesFive && y == 14 && x >= 10;
                 if (x == 14 && y == 14) {
                     continue;
                 }
@@ -187,11 +166,10 @@ TEST_F(SinglePlayerTest, TheStoneThatFillsTheBoardDrawsEvenWhenItMakesFive) {
         }
         play(14, 14);
         EXPECT_EQ(cell(14, 14), kBlack);
-        EXPECT_EQ(checkFive(game->getBoard(), 14, 14, kBlack), c.makesFive);
+        EXPECT_EQ(checkFive(game->getBoard(), 14, 14, kBlack), makesFive);
         EXPECT_FALSE(game->isPlaying());
         EXPECT_EQ(stored(), 50); // 50 - 2 on entry + 2 for the draw
-        ASSERT_NE(result(), nullptr);
-        EXPECT_EQ(result()->getNormalFile(), "images/gameover0.png");
+        EXPECT_NE(button("images/gameover0.png"), nullptr);
     }
 }
 
@@ -212,26 +190,18 @@ TEST_F(SinglePlayerTest, AWholeGameByTouchesEndsWithTheScoreItsResultEarns) {
             ASSERT_EQ(cell(coach.chosen.x, coach.chosen.y), colour);
         }
         ASSERT_FALSE(game->isPlaying());
-        ASSERT_NE(result(), nullptr);
         // Whoever put the last stone down ended the game.
         const Sprite* last = game->getStones().back();
         const Point p = GoBangGame::touchToPoint(last->getPosition());
         const int32_t lastColour = cell(p.x, p.y);
         const bool won = lastColour == colour && checkFive(game->getBoard(), p.x, p.y, colour);
         const bool full = isBoardFull(game->getBoard());
-        EXPECT_EQ(result()->getNormalFile(), full  ? "images/gameover0.png"
-                                             : won ? "images/gameover1.png"
-                                                   : "images/gameover2.png");
+        EXPECT_NE(button(full  ? "images/gameover0.png"
+                         : won ? "images/gameover1.png"
+                               : "images/gameover2.png"),
+                  nullptr);
         EXPECT_EQ(stored(), full ? 50 : won ? 52 : 48);
     }
-}
-
-TEST_F(SinglePlayerTest, TheBackButtonReturnsToTheMenuAndKeepsTheScore) {
-    enter(kBlack);
-    play(7, 7);
-    h.tap(buttons().front());
-    EXPECT_NE(running<HelloWorld>(), nullptr);
-    EXPECT_EQ(stored(), 48);
 }
 
 } // namespace

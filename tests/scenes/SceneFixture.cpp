@@ -27,17 +27,20 @@ SceneFixture::~SceneFixture() {
     FileUtils::getInstance()->setSearchPaths({""});
 }
 
-void SceneFixture::answer(uint32_t seq, int32_t code, const CLDataBuffer* fields) {
-    const std::vector<uint8_t> packet = buildResponsePacket(code, seq, fields);
-    director.onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + kLengthFieldSize,
-                            static_cast<uint32_t>(packet.size() - kLengthFieldSize));
+std::vector<ui::Button*> SceneFixture::buttons() const {
+    std::vector<ui::Button*> out;
+    for (Node* n : h.allNodes()) {
+        if (auto* b = dynamic_cast<ui::Button*>(n)) {
+            out.push_back(b);
+        }
+    }
+    return out;
 }
 
-void SceneFixture::failNow(uint32_t seq, int32_t code) {
-    const std::vector<uint8_t> packet = buildRequestPacket(seq, code, nullptr);
-    director.onNetworkEvent(CLNetworkModule::SEND_NOT_CONNECTED, packet.data(),
-                            static_cast<uint32_t>(packet.size()));
-    h.advance(0.1f);
+void SceneFixture::answer(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
+    const std::vector<uint8_t> packet = buildResponsePacket(code, seq, &fields);
+    director.onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + kLengthFieldSize,
+                            static_cast<uint32_t>(packet.size() - kLengthFieldSize));
 }
 
 CLDataBuffer ints(std::initializer_list<int32_t> values) {

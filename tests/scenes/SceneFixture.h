@@ -1,13 +1,13 @@
 #pragma once
-// The scenes as a player meets them, headless: the real scene classes on the engine harness
-// (400 x 708 frame, the 576 x 1019.52 design size start-up sets, frames of 1/60 s), the game's
-// real pictures, the settings store in a temporary folder, and a real GBDirector whose dispatch
-// step the frames drive every 0.1 s. The director is not started: what the scenes send stays
-// queued, and answers are fed in as the network thread would hand them over.
+// The real scenes headless on the engine harness (400 x 708 frame, the 576 x 1019.52 design
+// size, frames of 1/60 s), with the game's pictures, the settings in a temporary folder, and a
+// GBDirector that is never started: the frames drive its 0.1 s dispatch step, what the scenes
+// send stays queued, and answers are fed in as the network thread would hand them over.
 
 #include "../engine/TestSupport.h"
 #include "CLDataBuffer.h"
 #include "GBDirector.h"
+#include "GoBangGame.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
@@ -31,15 +31,19 @@ protected:
     L* running() {
         h.advance(0.6f);
         cocos2d::Scene* scene = h.director()->getRunningScene();
-        if (!scene || scene->getChildren().empty()) {
-            return nullptr;
-        }
-        return dynamic_cast<L*>(scene->getChildren().front());
+        return scene && !scene->getChildren().empty()
+                   ? dynamic_cast<L*>(scene->getChildren().front())
+                   : nullptr;
     }
     // An answer to request (seq, code), or a push, as it comes off the network; delivered at
     // the next dispatch step (run the frames of 0.1 s to see it).
-    void answer(uint32_t seq, int32_t code, const CLDataBuffer* fields);
-    void push(int32_t code, const CLDataBuffer* fields) { answer(0, code, fields); }
+    void answer(uint32_t seq, int32_t code, const CLDataBuffer& fields);
+    void push(int32_t code, const CLDataBuffer& fields) { answer(0, code, fields); }
+    // An answer, and the frames of the next dispatch step.
+    void answerNow(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
+        answer(seq, code, fields);
+        h.advance(0.1f);
+    }
 
     // The text of a key, which must exist for a test about it to mean anything.
     std::string text(const char* key) {
@@ -47,10 +51,11 @@ protected:
         EXPECT_FALSE(t.empty()) << key;
         return t;
     }
-    // Types into the field under the design point (a touch gives it the focus).
-    void typeInto(cocos2d::Node* field, const std::string& text) {
-        h.tap(field);
-        h.type(text);
+    // The scene's buttons in the order it made them, and the one with this picture.
+    std::vector<cocos2d::ui::Button*> buttons() const;
+    cocos2d::ui::Button* button(const std::string& image) const {
+        return h.find<cocos2d::ui::Button>(
+            [&](cocos2d::ui::Button* b) { return b->getNormalFile() == image; });
     }
     // The scene's red message line (its only red text).
     cocos2d::ui::Text* messageLine() {
@@ -61,17 +66,16 @@ protected:
         cocos2d::ui::Text* line = messageLine();
         return line ? line->getString() : "<none>";
     }
-    // The answer of a pending request, as the network thread hands it over, and the next step.
-    void answerNow(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
-        answer(seq, code, &fields);
-        h.advance(0.1f);
+    // On `board`: the design point of an intersection, and the stone there.
+    cocos2d::Vec2 at(int x, int y) const {
+        return board->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y));
     }
-    // A request that failed on the network: the whole packet comes back, as the module does.
-    void failNow(uint32_t seq, int32_t code);
+    int32_t cell(int x, int y) const { return board->getBoard()[cellIndex(x, y)]; }
 
     TempDir dir;
     GBDirector director;
     EngineHarness h;
+    GoBangGame* board = nullptr; // the game a test plays, for at and cell
 };
 
 // A field list written out: ints(1, 2), then strings with addString.

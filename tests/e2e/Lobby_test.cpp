@@ -1,0 +1,141 @@
+// Registering, logging in and out, the form messages the server's answers cause, a server that
+// goes away and comes back while the client keeps running, and the match room's queue.
+
+#include "E2EFixture.h"
+#include "GBNetGame.h"
+#include "GBRegistScene.h"
+
+USING_NS_CC;
+using namespace std::chrono_literals;
+
+namespace {
+
+TEST_F(E2ETest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsIn) {
+    makeAccount("erin");
+    struct Case {
+        bool registering;
+        std::vector<std::string> typed;
+        const char* key;
+    };
+    const Case cases[] = {
+        {false, {"erin", ""}, "emptywarning"},
+        {true, {"", "pw", "pw"}, "emptywarning"},
+        {true, {"erin", "pw", "pw "}, "passwordwarning"},
+        {true, {"erin", "", "pw"}, "passwordwarning"}, // compared before the empty check
+        {false, {"erin", "wrong"}, "loginfailed"},
+        {true, {"erin", "pw", "pw"}, "regfailed"},
+        {true, {std::string(33, 'n'), "pw", "pw"}, "regfailed"}, // longer than the server keeps
+    };
+    ASSERT_TRUE(openLogin());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        if (c.registering) {
+            ASSERT_TRUE(tap("images/regist.png"));
+            ASSERT_NE(reach<GBRegistScene>(), nullptr);
+        }
+        const std::vector<ui::TextField*> form = fields();
+        ASSERT_TRUE(submit(c.typed, c.registering ? "images/regist.png" : "images/login.png"));
+        const std::string expected = text(c.key);
+        EXPECT_TRUE(until([&] { return message() == expected; })) << message();
+        EXPECT_EQ(fields(), form); // the form stays, as typed
+        EXPECT_EQ(form[0]->getString(), c.typed[0]);
+        if (c.registering) {
+            ASSERT_TRUE(tap("images/back.png"));
+            ASSERT_NE(reach<GBLoginScene>(), nullptr);
+        }
+    }
+
+    ASSERT_TRUE(tap("images/regist.png"));
+    ASSERT_NE(reach<GBRegistScene>(), nullptr);
+    ASSERT_TRUE(submit({"newcomer", "s3cret!", "s3cret!"}, "images/regist.png"));
+    ASSERT_NE(reach<GBLoginScene>(), nullptr);
+    const std::vector<ui::TextField*> form = fields();
+    ASSERT_EQ(form.size(), 2u);
+    EXPECT_EQ(EngineHarness::textOf(form[0]), "newcomer");
+    EXPECT_EQ(EngineHarness::textOf(form[1]), "*******");
+    EXPECT_EQ(form[1]->getString(), "s3cret!");
+    EXPECT_EQ(director->userId, -1); // registered, not logged in
+    ASSERT_TRUE(tap("images/login.png"));
+    ASSERT_NE(reach<GBMatchScene>(), nullptr);
+    // The client plays under the server's id of that name.
+    EXPECT_EQ(TestClient(server.port()).login("newcomer", "s3cret!"), director->userId);
+}
+
+TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks) {
+    makeAccount("dora");
+    const unsigned short port = server.port();
+    server.stop();
+    ASSERT_TRUE(openLogin());
+    ASSERT_TRUE(submit({"dora", "dora-secret"}, "images/login.png"));
+    const std::string neterror = text("neterror");
+    EXPECT_TRUE(until([&] { return message() == neterror; })) << message();
+    EXPECT_NE(reach<GBLoginScene>(), nullptr);
+
+    // Back on the same port and database; a later --listen overrides the ephemeral one.
+    std::vector<std::string> options = serverOptions();
+    options.insert(options.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
+    ASSERT_TRUE(server.start(options)) << server.log();
+    ASSERT_TRUE(tap("images/login.png"));
+    EXPECT_NE(reach<GBMatchScene>(), nullptr);
+    EXPECT_GT(director->userId, 0);
+}
+
+TEST_F(E2ETest, MatchRoomJoinBlinksCancelAndBackLogOutAndTheBotsJoinStartsTheGame) {
+    GBMatchScene* scene = enter("hana");
+    ASSERT_NE(scene, nullptr);
+    auto bot = std::make_unique<TestClient>(server.port());
+    ASSERT_GT(bot->enter("ivan"), 0);
+    Texture2D* waiting = h->director()->getTextureCache()->addImage("images/waitmatch.png");
+    Sprite* picture = h->find<Sprite>([&](Sprite* s) { return s->getTexture() == waiting; });
+    ASSERT_NE(picture, nullptr);
+
+    // Waiting: the quit button in place of the join button, and the picture fading in from
+    // nothing, then out again.
+    ASSERT_TRUE(tap("images/joinmatch.png"));
+    ASSERT_TRUE(until([&] { return scene->isWaiting(); }));
+    EXPECT_EQ(button("images/joinmatch.png"), nullptr);
+    EXPECT_NE(button("images/quitmatch.png"), nullptr);
+    EXPECT_TRUE(EngineHarness::isShown(picture));
+    EXPECT_LT(picture->getOpacity(), 40);
+    EXPECT_TRUE(until([&] { return picture->getOpacity() > 215; }));
+    EXPECT_TRUE(until([&] { return picture->getOpacity() < 40; }));
+
+    ASSERT_TRUE(tap("images/quitmatch.png"));
+    ASSERT_TRUE(until([&] { return !scene->isWaiting(); }));
+    EXPECT_NE(button("images/joinmatch.png"), nullptr);
+    EXPECT_EQ(button("images/quitmatch.png"), nullptr);
+    EXPECT_FALSE(EngineHarness::isShown(picture));
+    EXPECT_EQ(message(), "");
+    // Out of the queue: the bot waits alone (a match is pushed before the join is answered).
+    EXPECT_EQ(bot->request(EVENT_JOINMATCH)->intAt(0), 1);
+    EXPECT_TRUE(bot->noPush(EVENT_MATCHRES, 0ms));
+    EXPECT_EQ(bot->request(EVENT_CANCELMATCH)->intAt(0), 1);
+
+    // The back button logs out even while waiting; nothing of the game listens for the
+    // logout's answer: this test does.
+    ASSERT_TRUE(tap("images/joinmatch.png"));
+    ASSERT_TRUE(until([&] { return scene->isWaiting(); }));
+    bool loggedOut = false;
+    director->addListener("gb_event_logout", [&](const ResponseDataPack& pack) {
+        loggedOut = pack.response && pack.response->intAt(0) == 1;
+    });
+    ASSERT_TRUE(tap("images/back.png"));
+    ASSERT_NE(reach<GBLoginScene>(), nullptr);
+    EXPECT_TRUE(until([&] { return loggedOut; }));
+    director->removeListeners("gb_event_logout");
+    const std::vector<ui::TextField*> form = fields();
+    ASSERT_EQ(form.size(), 2u);
+    EXPECT_EQ(form[0]->getString(), "hana");
+    EXPECT_EQ(form[1]->getString(), "hana-secret");
+    EXPECT_EQ(bot->request(EVENT_JOINMATCH)->intAt(0), 1);
+    EXPECT_TRUE(bot->noPush(EVENT_MATCHRES, 0ms));
+
+    // Logged in again, the client's join meets the waiting bot.
+    ASSERT_TRUE(tap("images/login.png"));
+    ASSERT_NE(reach<GBMatchScene>(), nullptr);
+    ASSERT_TRUE(tap("images/joinmatch.png"));
+    EXPECT_TRUE(botHears(*bot, EVENT_MATCHRES));
+    EXPECT_NE(reach<GBNetGame>(), nullptr);
+}
+
+} // namespace
