@@ -7,7 +7,7 @@
 USING_NS_CC;
 
 namespace {
-void pushEvent(Uint32 type, Uint8 windowEvent = 0) {
+void push(Uint32 type, Uint8 windowEvent = 0) {
     SDL_Event e{};
     e.type = type;
     e.window.event = windowEvent;
@@ -17,9 +17,7 @@ void pushEvent(Uint32 type, Uint8 windowEvent = 0) {
 // Runs a headless scene in the real main loop. A callback that runs every frame minimises the
 // window at the third frame (the application stops the animation and restores it at once) and
 // ends the run at the eighth: by the director's end, or as a closed window does.
-class TestApp : public Application {
-public:
-    static constexpr size_t kFrames = 8;
+struct TestApp : Application {
     explicit TestApp(bool closeWindow) : closeWindow(closeWindow) {}
     bool applicationDidFinishLaunching() override {
         Director* director = Director::getInstance();
@@ -31,11 +29,10 @@ public:
             [this](float dt) {
                 steps.push_back(dt);
                 if (steps.size() == 3) {
-                    pushEvent(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED);
-                }
-                if (steps.size() == kFrames && this->closeWindow) {
-                    pushEvent(SDL_QUIT);
-                } else if (steps.size() == kFrames) {
+                    push(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED);
+                } else if (steps.size() == 8 && closeWindow) {
+                    push(SDL_QUIT);
+                } else if (steps.size() == 8) {
                     Director::getInstance()->end();
                 }
             },
@@ -45,7 +42,7 @@ public:
     void applicationDidEnterBackground() override {
         framesAtBackground = steps.size();
         Director::getInstance()->stopAnimation();
-        pushEvent(SDL_WINDOWEVENT, SDL_WINDOWEVENT_RESTORED);
+        push(SDL_WINDOWEVENT, SDL_WINDOWEVENT_RESTORED);
     }
     void applicationWillEnterForeground() override {
         framesAtForeground = steps.size();
@@ -53,8 +50,7 @@ public:
     }
     const bool closeWindow;
     std::vector<float> steps; // the step each frame's callback received
-    size_t framesAtBackground = 0;
-    size_t framesAtForeground = 0;
+    size_t framesAtBackground = 0, framesAtForeground = 0;
 };
 } // namespace
 
@@ -64,7 +60,7 @@ TEST(ApplicationTest, RunCallsBackgroundAndForegroundAndReturnsAtTheEnd) {
         TestApp app(closeWindow);
         EXPECT_EQ(Application::getInstance()->run(), 0);
         EXPECT_EQ(Director::getInstanceIfExists(), nullptr);
-        ASSERT_EQ(app.steps.size(), TestApp::kFrames); // no frame runs after the end
+        ASSERT_EQ(app.steps.size(), 8u); // no frame runs after the end
         EXPECT_EQ(app.framesAtBackground, 3u);
         EXPECT_EQ(app.framesAtForeground, 3u); // nothing ran while stopped
         EXPECT_EQ(app.steps[3], 0.0f);         // the time spent stopped is not a frame step

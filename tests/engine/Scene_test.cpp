@@ -5,10 +5,10 @@
 USING_NS_CC;
 
 namespace {
-// A scene layer that counts the touches and frames that reach it, and tells its end.
+// A scene layer that counts the touches and frames that reach it, and its destruction.
 class Probe : public Layer {
 public:
-    static Probe* make(bool* destroyed) {
+    static Probe* make(int* destroyed) {
         auto* p = create();
         p->destroyed = destroyed;
         return p;
@@ -21,8 +21,8 @@ public:
         schedule([this](float) { ++ticks; }, 0, CC_REPEAT_FOREVER, 0, "tick");
         return Layer::init();
     }
-    ~Probe() override { *destroyed = true; }
-    bool* destroyed = nullptr;
+    ~Probe() override { ++*destroyed; }
+    int* destroyed = nullptr;
     int touches = 0;
     int ticks = 0;
 };
@@ -34,55 +34,95 @@ Scene* sceneWith(Node* layer) {
 }
 } // namespace
 
+TEST(RefTest, AutoreleasedObjectsLiveUntilTheEndOfTheFrameUnlessRetainedOrInATree) {
+    int destroyed = 0;
+    EngineHarness h(Size(100, 100));
+    Probe::make(&destroyed);
+    Probe* parent = Probe::make(&destroyed);
+    parent->retain();
+    Probe* child = Probe::make(&destroyed);
+    parent->addChild(child);
+    child->addChild(Probe::make(&destroyed));
+    EXPECT_EQ(destroyed, 0);
+    h.frame();
+    EXPECT_EQ(destroyed, 1); // only the loose one
+    parent->release();
+    EXPECT_EQ(destroyed, 4);
+}
+
+// Callbacks and actions of a node run only while it is in the running scene; removal without
+// cleanup pauses them, removal with cleanup ends them for the whole branch.
+TEST(RefTest, ANodeRunsOnlyInTheRunningSceneAndCleanupEndsItsBranch) {
+    EngineHarness h(Size(100, 100));
+    auto* scene = Scene::create();
+    h.runScene(scene);
+    auto* branch = Node::create();
+    auto* leaf = Node::create();
+    branch->retain();
+    branch->addChild(leaf);
+    int calls = 0;
+    leaf->schedule([&](float) { ++calls; }, 0, CC_REPEAT_FOREVER, 0, "tick");
+    leaf->runAction(MoveTo::create(1, Vec2(60, 0)));
+    h.advance(1);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(leaf->getPosition(), Vec2::ZERO);
+    scene->addChild(branch);
+    h.advance(0.5f);
+    EXPECT_EQ(calls, 30);
+    EXPECT_NEAR(leaf->getPosition().x, 30, 1e-3);
+    branch->removeFromParentAndCleanup(false);
+    h.frame(3);
+    scene->addChild(branch);
+    h.frame(3);
+    EXPECT_EQ(calls, 33);
+    EXPECT_NEAR(leaf->getPosition().x, 33, 1e-3);
+    branch->removeFromParentAndCleanup(true);
+    scene->addChild(branch); // back in the scene: nothing is left to resume
+    branch->release();
+    h.frame(5);
+    EXPECT_EQ(calls, 33);
+    EXPECT_NEAR(leaf->getPosition().x, 33, 1e-3);
+}
+
 TEST(SceneTest, ASlideRunsBothScenesTakesNoInputAndCleansUpTheOldSceneAtTheEnd) {
-    for (const bool fromRight : {true, false}) {
-        SCOPED_TRACE(fromRight ? "MoveInR" : "MoveInL");
-        bool oldGone = false, newGone = false;
-        EngineHarness h(Size(200, 100));
-        Probe* oldLayer = Probe::make(&oldGone);
-        h.director()->runWithScene(sceneWith(oldLayer));
-        EXPECT_FALSE(oldLayer->isRunning());
-        h.frame();
-        EXPECT_TRUE(oldLayer->isRunning());
-        auto* field = ui::TextField::create("name", "Arial", 20);
-        field->setPosition(Vec2(100, 50));
-        oldLayer->addChild(field);
-        h.tap(field); // focused before the change
-        Probe* newLayer = Probe::make(&newGone);
-        Scene* next = sceneWith(newLayer);
-        h.director()->replaceScene(fromRight
-                                       ? static_cast<Scene*>(TransitionMoveInR::create(0.5f, next))
-                                       : TransitionMoveInL::create(0.5f, next));
-        h.frame(); // the slide starts
-        EXPECT_EQ(next->getPosition(), Vec2(fromRight ? 200 : -200, 0));
-        const int ticks = oldLayer->ticks;
-        const int touches = oldLayer->touches;
-        h.advance(0.25f);
-        EXPECT_NEAR(next->getPosition().x, fromRight ? 100 : -100, 1e-3);
-        EXPECT_GT(oldLayer->ticks, ticks); // the old scene runs on underneath
-        h.touch(Vec2(100, 50));
-        h.type("x");
-        EXPECT_EQ(oldLayer->touches, touches);
-        EXPECT_EQ(newLayer->touches, 0);
-        EXPECT_EQ(field->getString(), "");
-        h.advance(0.25f);
-        EXPECT_EQ(h.director()->getRunningScene(), next);
-        EXPECT_EQ(next->getPosition(), Vec2::ZERO);
-        EXPECT_TRUE(oldGone);
-        const int newTicks = newLayer->ticks;
-        h.frame(3);
-        h.touch(Vec2(10, 10));
-        EXPECT_EQ(newLayer->ticks, newTicks + 3);
-        EXPECT_EQ(newLayer->touches, 1);
-        h.director()->end(); // purges every scene
-        h.frame();
-        EXPECT_TRUE(newGone);
-        EXPECT_EQ(Director::getInstanceIfExists(), nullptr);
-    }
+    int oldGone = 0, newGone = 0;
+    EngineHarness h(Size(200, 100));
+    Probe* oldLayer = Probe::make(&oldGone);
+    h.runScene(sceneWith(oldLayer));
+    auto* field = ui::TextField::create("name", "Arial", 20);
+    field->setPosition(Vec2(100, 50));
+    oldLayer->addChild(field);
+    h.tap(field); // focused before the change
+    Probe* newLayer = Probe::make(&newGone);
+    Scene* next = sceneWith(newLayer);
+    h.director()->replaceScene(TransitionMoveInR::create(0.5f, next));
+    h.frame(); // the slide starts
+    EXPECT_EQ(next->getPosition(), Vec2(200, 0));
+    const int ticks = oldLayer->ticks, touches = oldLayer->touches;
+    h.advance(0.25f);
+    EXPECT_NEAR(next->getPosition().x, 100, 1e-3);
+    EXPECT_GT(oldLayer->ticks, ticks); // the old scene runs on underneath
+    h.touch(Vec2(100, 50));
+    h.type("x");
+    EXPECT_EQ(oldLayer->touches, touches);
+    EXPECT_EQ(newLayer->touches, 0);
+    EXPECT_EQ(field->getString(), "");
+    h.advance(0.25f);
+    EXPECT_EQ(h.director()->getRunningScene(), next);
+    EXPECT_EQ(next->getPosition(), Vec2::ZERO);
+    EXPECT_TRUE(oldGone);
+    const int newTicks = newLayer->ticks;
+    h.frame(3);
+    h.touch(Vec2(10, 10));
+    EXPECT_EQ(newLayer->ticks, newTicks + 3);
+    EXPECT_EQ(newLayer->touches, 1);
+    h.director()->end(); // purges every scene
+    h.frame();
+    EXPECT_TRUE(newGone);
 }
 
 TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
-    bool gone[3] = {};
+    int gone[3] = {};
     EngineHarness h(Size(200, 100));
     h.runScene(sceneWith(Probe::make(&gone[0])));
     h.director()->replaceScene(TransitionMoveInR::create(0.5f, sceneWith(Probe::make(&gone[1]))));
@@ -90,11 +130,11 @@ TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
     Probe* third = Probe::make(&gone[2]);
     h.director()->replaceScene(TransitionMoveInL::create(0.5f, sceneWith(third)));
     h.frame();
+    EXPECT_EQ(third->getParent()->getPosition(), Vec2(-200, 0)); // from the left
     EXPECT_TRUE(gone[0]);
     EXPECT_FALSE(gone[1]); // the scene that was sliding in is now the one slid over
     h.advance(0.5f);
     EXPECT_TRUE(gone[1]);
-    EXPECT_TRUE(third->isRunning());
     EXPECT_EQ(h.director()->getRunningScene(), third->getParent());
 }
 
@@ -104,7 +144,7 @@ TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
 TEST(SceneTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
     for (const bool requestFirst : {true, false}) {
         SCOPED_TRACE(requestFirst ? "request called first" : "request called last");
-        bool gone[3] = {};
+        int gone[3] = {};
         Probe* requested = nullptr;
         int listener = 0; // the target the listener is scheduled on
         EngineHarness h(Size(200, 100));
@@ -131,7 +171,6 @@ TEST(SceneTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
         ASSERT_NE(requested, nullptr);
         ASSERT_FALSE(gone[2]);
         EXPECT_EQ(h.director()->getRunningScene(), requested->getParent());
-        EXPECT_TRUE(requested->isRunning());
         EXPECT_TRUE(gone[0]);
         EXPECT_TRUE(gone[1]); // the scene slid in is gone, with its listener and its callback
         const int ticks = requested->ticks;

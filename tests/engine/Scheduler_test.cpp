@@ -22,6 +22,21 @@ struct Dispatcher {
     int calls = 0;
     void dispatch(float) { ++calls; }
 };
+
+// A node in the running scene, and the match scene's blink.
+struct FrameTest : ::testing::Test {
+    EngineHarness h{Size(200, 200)};
+    Scene* scene = Scene::create();
+    Node* node = Node::create();
+    void SetUp() override {
+        scene->addChild(node);
+        h.runScene(scene);
+    }
+    static Action* blink() {
+        return RepeatForever::create(
+            Sequence::create(FadeIn::create(1.0f), FadeOut::create(1.0f), nullptr));
+    }
+};
 } // namespace
 
 // The game's move clock: a repeat of 60 is 61 calls, the first after the delay.
@@ -35,12 +50,10 @@ TEST(SchedulerTest, RepeatNGivesNPlusOneCallsTheFirstAfterTheDelay) {
     ASSERT_EQ(at.size(), 61u);
     EXPECT_EQ(at.front(), 4);
     EXPECT_EQ(at.back(), 244);
-    EXPECT_FALSE(scene->isScheduled("NetGameTiming"));
 }
 
 // The network director's dispatch step: every 0.1 s at 60 frames a second, without drift.
-TEST(SchedulerTest, ATenthOfASecondIsEverySixthFrameForMinutes) {
-    EngineHarness h(Size(100, 100));
+TEST_F(FrameTest, ATenthOfASecondIsEverySixthFrameForMinutes) {
     Dispatcher d;
     h.director()->getScheduler()->schedule(CC_CALLBACK_1(Dispatcher::dispatch, &d), &d, 0.1f,
                                            CC_REPEAT_FOREVER, 0.1f, false, "fff");
@@ -50,15 +63,13 @@ TEST(SchedulerTest, ATenthOfASecondIsEverySixthFrameForMinutes) {
     EXPECT_EQ(d.calls, 3010);
 }
 
-TEST(SchedulerTest, UnscheduleTouchesOnlyItsCallbackAndMayComeFromTheCallbackItself) {
-    EngineHarness h(Size(100, 100));
+TEST_F(FrameTest, UnscheduleTouchesOnlyItsCallbackAndMayComeFromTheCallbackItself) {
     Scheduler* s = h.director()->getScheduler();
-    Dispatcher a;
-    Dispatcher b;
-    s->schedule(CC_CALLBACK_1(Dispatcher::dispatch, &a), &a, 0, CC_REPEAT_FOREVER, 0, false, "k");
-    s->schedule(CC_CALLBACK_1(Dispatcher::dispatch, &b), &b, 0, CC_REPEAT_FOREVER, 0, false, "k");
-    int other = 0;
-    int later = 0;
+    Dispatcher a, b;
+    for (Dispatcher* d : {&a, &b}) {
+        s->schedule(CC_CALLBACK_1(Dispatcher::dispatch, d), d, 0, CC_REPEAT_FOREVER, 0, false, "k");
+    }
+    int other = 0, later = 0;
     s->schedule(
         [&](float) {
             if (++other == 5) { // unschedules itself and schedules another
@@ -69,25 +80,66 @@ TEST(SchedulerTest, UnscheduleTouchesOnlyItsCallbackAndMayComeFromTheCallbackIts
         &a, 0, CC_REPEAT_FOREVER, 0, false, "other");
     h.frame(2);
     s->unschedule("k", &a);
-    h.frame(3);
+    h.frame(6);
     EXPECT_EQ(a.calls, 2);
-    EXPECT_EQ(b.calls, 5);
-    EXPECT_EQ(other, 5);
-    h.frame(3);
+    EXPECT_EQ(b.calls, 8);
     EXPECT_EQ(other, 5);
     EXPECT_EQ(later, 1); // repeat 0: one call, on the frame after it was scheduled
 }
 
-TEST(SchedulerTest, SchedulingAKeyAgainReplacesItsTiming) {
-    EngineHarness h(Size(100, 100));
-    auto* scene = Scene::create();
-    h.runScene(scene);
-    int calls = 0;
-    scene->schedule([&](float) { ++calls; }, 1.0f, 60, 1.0f, "clock");
-    h.advance(0.5f);
-    scene->schedule([&](float) { calls += 100; }, 1.0f, 60, 1.0f, "clock");
-    h.advance(0.75f);
-    EXPECT_EQ(calls, 0); // the first would have run at 1 s; the new one waits until 1.5 s
-    h.advance(0.25f);
-    EXPECT_EQ(calls, 100);
+// The match scene's blink may run for minutes while a player waits.
+TEST_F(FrameTest, ABlinkRepeatsEveryTwoSecondsForMinutes) {
+    node->setOpacity(0);
+    node->runAction(blink());
+    const std::pair<float, int> expected[] = {{0.5f, 127}, {1.0f, 255},   {1.5f, 127},  {2.0f, 0},
+                                              {3.0f, 255}, {101.0f, 255}, {101.5f, 127}};
+    float now = 0;
+    for (const auto& [at, opacity] : expected) {
+        h.advance(at - now);
+        now = at;
+        EXPECT_NEAR(node->getOpacity(), opacity, 1) << "at " << now << " s";
+    }
+    node->stopAllActions();
+    h.advance(1.0f);
+    EXPECT_NEAR(node->getOpacity(), 127, 1);
+}
+
+// A blink started from a scheduled callback (every network listener is called from one) or
+// from a touch (delivered between frames): either way it counts from the frame after the one
+// it started in, so it reaches full opacity exactly one second (60 frames) after its start.
+TEST_F(FrameTest, AnActionStartsCountingInTheFrameAfterItsStart) {
+    auto start = [this] {
+        node->setOpacity(0);
+        node->runAction(blink());
+    };
+    auto* listener = EventListenerTouchOneByOne::create();
+    listener->onTouchBegan = [&](Touch*, Event*) {
+        start();
+        return true;
+    };
+    h.director()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, node);
+    struct Case {
+        bool scheduled;             // else a touch
+        int opacityAfterFirstFrame; // of the frame the callback ran in, or after the touch
+        int framesAfterFirstTo255;
+    };
+    for (const Case& c : {Case{true, 0, 60}, Case{false, 4, 59}}) {
+        SCOPED_TRACE(c.scheduled ? "from a scheduled callback" : "from a touch");
+        node->stopAllActions();
+        if (c.scheduled) {
+            node->schedule([&](float) { start(); }, 0, 0, 0, "blink");
+        } else {
+            h.touch(Vec2(10, 10));
+        }
+        const unsigned long drawn = h.director()->getDrawnFrames();
+        h.frame();
+        EXPECT_EQ(node->getOpacity(), c.opacityAfterFirstFrame);
+        EXPECT_EQ(h.director()->getDrawnFrames(), drawn + 1);
+        int frames = 0;
+        while (node->getOpacity() < 255 && frames < 120) {
+            h.frame();
+            ++frames;
+        }
+        EXPECT_EQ(frames, c.framesAfterFirstTo255);
+    }
 }

@@ -1,23 +1,17 @@
 #include "TestSupport.h"
 #include "harness/EngineHarness.h"
 
-#include <SDL.h>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 USING_NS_CC;
 
 namespace {
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path) << text;
-}
-
-unsigned modeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
 }
 } // namespace
 
@@ -28,11 +22,12 @@ TEST(UserDefaultTest, ValuesAreStoredAtOnceForTheUserAloneOverAnUnreadableStore)
     UserDefault::setStorageDirectory(dir.path());
     UserDefault* store = UserDefault::getInstance();
     EXPECT_EQ(store->getIntegerForKey("score", 50), 50);
-    EXPECT_EQ(store->getStringForKey("username", ""), "");
     store->setIntegerForKey("score", -4);
     store->setStringForKey("username", "Jörg <&> \"x\"");
     store->setStringForKey("password", "");
-    EXPECT_EQ(modeOf(store->getFilePath()), 0600u);
+    struct stat st {};
+    ASSERT_EQ(::stat(store->getFilePath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
     UserDefault::setStorageDirectory(dir.path()); // a fresh load of what is on disk
     store = UserDefault::getInstance();
     EXPECT_EQ(store->getIntegerForKey("score", 50), -4);
@@ -44,28 +39,23 @@ TEST(FileUtilsTest, SearchPathsResolveAgainstTheExecutableFolderThenTheWorkingFo
     TempDir dir;
     FileUtils* files = FileUtils::getInstance();
     const std::vector<std::string> saved = files->getSearchPaths();
-    char cwd[4096];
-    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
-    ::mkdir(dir.file("res").c_str(), 0700);
-    ::mkdir(dir.file("res/images").c_str(), 0700);
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    std::filesystem::create_directories(dir.file("res/images"));
     writeText(dir.file("res/images/a.png"), "x");
     files->addSearchPath("res");
     EXPECT_EQ(files->fullPathForFilename("images/a.png"), dir.file("res/images/a.png"));
     EXPECT_EQ(files->fullPathForFilename("images/missing.png"), "");
     files->setSearchPaths({""});
-    char* base = SDL_GetBasePath();
-    ASSERT_NE(base, nullptr);
-    const std::string exeFolder = base;
-    SDL_free(base);
     writeText(dir.file("koralith_engine_tests"), "a file named like the test program");
     EXPECT_EQ(files->fullPathForFilename("koralith_engine_tests"),
-              exeFolder + "koralith_engine_tests");
+              std::filesystem::canonical("/proc/self/exe").string());
     files->setSearchPaths(saved);
-    ASSERT_EQ(::chdir(cwd), 0);
+    std::filesystem::current_path(cwd);
 }
 
-TEST(DictionaryTest, APlistDictionaryOfStringsIsRead) {
+// A missing or malformed text table gives empty texts, never a crash; each failure logs one line.
+TEST(DictionaryTest, APlistOfStringsIsReadAndAMissingOrMalformedFileGivesAnEmptyOne) {
     TempDir dir;
     writeText(dir.file("text.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -85,20 +75,14 @@ TEST(DictionaryTest, APlistDictionaryOfStringsIsRead) {
     EXPECT_EQ(d->objectForKey("nested"), nullptr);
     EXPECT_STREQ(d->valueForKey("missing")->getCString(), "");
     EXPECT_EQ(d->count(), 4u);
-    AutoreleasePool::getInstance()->clear();
-}
 
-// A missing text table gives empty texts, never a crash; each failure logs one line.
-TEST(DictionaryTest, AMissingOrMalformedFileGivesAnEmptyDictionary) {
-    TempDir dir;
     writeText(dir.file("bad.xml"), "<plist><dict><key>a</key><string>b</dict>");
     writeText(dir.file("array.xml"), "<plist><array><string>b</string></array></plist>");
     for (const std::string& path :
          {dir.file("none.xml"), dir.file("bad.xml"), dir.file("array.xml"), std::string()}) {
         SCOPED_TRACE(path);
         testing::internal::CaptureStderr();
-        __Dictionary* d =
-            __Dictionary::createWithContentsOfFile(path.empty() ? nullptr : path.c_str());
+        d = __Dictionary::createWithContentsOfFile(path.empty() ? nullptr : path.c_str());
         const std::string logged = testing::internal::GetCapturedStderr();
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(d->count(), 0u);
@@ -109,21 +93,6 @@ TEST(DictionaryTest, AMissingOrMalformedFileGivesAnEmptyDictionary) {
         }
     }
     AutoreleasePool::getInstance()->clear();
-}
-
-// The single-player game draws its colour with random() % 2: seeded draws replay.
-TEST(RandomTest, SeedingRepeatsTheDrawsWhichStayInRange) {
-    std::vector<int> draws[2];
-    for (auto& run : draws) {
-        RandomHelper::getEngine().seed(1234);
-        std::generate_n(std::back_inserter(run), 50, [] { return cocos2d::random(); });
-    }
-    EXPECT_EQ(draws[0], draws[1]);
-    const auto [low, high] = std::minmax_element(draws[0].begin(), draws[0].end());
-    EXPECT_GE(*low, 0);
-    EXPECT_LE(*high, 32767);
-    const auto odd = std::count_if(draws[0].begin(), draws[0].end(), [](int v) { return v % 2; });
-    EXPECT_TRUE(odd > 0 && odd < 50);
 }
 
 TEST(StringUtilsTest, FormatHandlesLongOutput) {

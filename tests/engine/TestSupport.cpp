@@ -31,19 +31,3 @@ std::string writePng(const TempDir& dir, const std::string& name, int w, int h,
     }
     return path;
 }
-
-cocos2d::Color4B pngPixel(const std::string& path, int x, int y) {
-    SDL_Surface* loaded = IMG_Load(path.c_str());
-    if (!loaded) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(loaded);
-    cocos2d::Color4B c;
-    if (x >= 0 && y >= 0 && x < s->w && y < s->h) {
-        const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 4;
-        c = cocos2d::Color4B(p[0], p[1], p[2], p[3]);
-    }
-    SDL_FreeSurface(s);
-    return c;
-}

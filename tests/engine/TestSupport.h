@@ -22,5 +22,3 @@ private:
 // A w x h picture of one colour; returns its full path.
 std::string writePng(const TempDir& dir, const std::string& name, int w, int h,
                      const cocos2d::Color4B& colour);
-// The pixel (x, y) of a PNG file, y counted from the top.
-cocos2d::Color4B pngPixel(const std::string& path, int x, int y);

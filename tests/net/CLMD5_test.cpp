@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
-
-namespace {
-
-struct Digest {
-    std::string text;
-    const char* hex;
-};
+#include <utility>
 
 // The RFC 1321 suite, then the lengths around the padding's block boundary and bytes above 0x7f.
-const Digest kDigests[] = {
+const std::pair<std::string, const char*> kDigests[] = {
     {"", "d41d8cd98f00b204e9800998ecf8427e"},
     {"a", "0cc175b9c0f1b6a831c399e269772661"},
     {"abc", "900150983cd24fb0d6963f7d28e17f72"},
@@ -30,17 +25,15 @@ const Digest kDigests[] = {
 };
 
 TEST(Md5, KnownDigestsWholeAndInPieces) {
-    for (const Digest& d : kDigests) {
-        EXPECT_EQ(md5Hex(d.text.c_str()), d.hex) << d.text.size() << " bytes";
+    for (const auto& [text, hex] : kDigests) {
+        EXPECT_EQ(md5Hex(text.c_str()), hex) << text.size() << " bytes";
         for (size_t piece : {1u, 7u, 64u}) {
             CLMD5 md5;
-            for (size_t at = 0; at < d.text.size(); at += piece) {
-                md5.update(d.text.data() + at, std::min(piece, d.text.size() - at));
+            for (size_t at = 0; at < text.size(); at += piece) {
+                md5.update(text.data() + at, std::min(piece, text.size() - at));
             }
             md5.finalize();
-            EXPECT_EQ(md5.hexDigest(), d.hex) << d.text.size() << " bytes in pieces of " << piece;
+            EXPECT_EQ(md5.hexDigest(), hex) << text.size() << " bytes in pieces of " << piece;
         }
     }
 }
-
-} // namespace

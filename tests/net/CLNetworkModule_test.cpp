@@ -1,11 +1,48 @@
-// The network module against a real loopback peer: the receive path driven step by step, then
-// the network thread's loop connecting, reconnecting, sending and handing back what cannot go out.
+// The day-file log writer; the network module against a real loopback peer: the receive path
+// driven step by step; the network thread connecting, reconnecting, sending and handing back what
+// cannot go out; its time limits: a packet that stops coming half way breaks its connection, a
+// stop ends every socket wait, and an idle loop wakes rarely yet deals with a packet at once.
+#include "CLLogWriter.h"
 #include "NetTestSupport.h"
 
-namespace {
+#include <ctime>
+#include <tuple>
 
-using namespace std::chrono_literals;
+using LogWriter = NetTest; // only its scratch folder
 using Loop = NetTest;
+
+// The local time written "YYYY-MM-DD hh:mm:ss".
+static std::time_t localTime(const char* text) {
+    std::tm parts{};
+    strptime(text, "%Y-%m-%d %H:%M:%S", &parts);
+    parts.tm_isdst = -1;
+    return std::mktime(&parts);
+}
+
+TEST_F(LogWriter, WritersOfOneDayAppendToItsFileAndMidnightStartsTheNext) {
+    std::time_t now = localTime("2026-12-31 23:59:59");
+    CLLogWriter(prefix().c_str(), [&] { return now; }).write("网络连接成功");
+    CLLogWriter log(prefix().c_str(), [&] { return now; });
+    log.write("");
+    now = localTime("2027-01-01 00:00:00");
+    log.write("new year");
+    EXPECT_EQ(fileText(prefix() + "2026_12_31.log"),
+              "2026-12-31 23:59:59  网络连接成功 \n2026-12-31 23:59:59   \n");
+    EXPECT_EQ(fileText(prefix() + "2027_01_01.log"), "2027-01-01 00:00:00  new year \n");
+}
+
+TEST_F(LogWriter, UnopenableFileDropsLinesUntilALaterDaysFileOpens) {
+    const std::string folder = dir + "/later/";
+    std::time_t now = localTime("2026-06-01 12:00:00");
+    CLLogWriter log(folder.c_str(), [&] { return now; });
+    log.write("lost");
+    std::filesystem::create_directory(folder);
+    log.write("still lost");
+    now = localTime("2026-06-02 12:00:00");
+    log.write("kept");
+    EXPECT_FALSE(std::filesystem::exists(folder + "2026_06_01.log"));
+    EXPECT_EQ(fileText(folder + "2026_06_02.log"), "2026-06-02 12:00:00  kept \n");
+}
 
 TEST_F(Loop, ReceivedStreamIsCutIntoWholePacketsByItsLengthFields) {
     auto module = make(peer.port);
@@ -13,55 +50,42 @@ TEST_F(Loop, ReceivedStreamIsCutIntoWholePacketsByItsLengthFields) {
     ASSERT_TRUE(module->connectServer());
     const int connection = peer.accept();
     ASSERT_GE(connection, 0);
-    auto pump = [&](size_t expected) { // recvData until `expected` bytes were taken
-        size_t taken = 0;
-        eventually([&] { return (taken += module->recvData()) >= expected; });
-        return taken;
+    size_t taken = 0; // by recvData, until it has taken `upTo` bytes in all
+    auto pump = [&](size_t upTo) {
+        eventually([&] { return (taken += module->recvData()) >= upTo; });
     };
     // One byte at a time: handed over once, when whole.
     const Bytes packet = frame(pattern(20, 3));
     for (size_t i = 0; i < packet.size(); ++i) {
         put(connection, {packet[i]});
-        if (i == 3) {
-            continue; // a completed length field is followed by a wait for the body
+        if (i != 3) { // a whole length field is followed by a wait for the body
+            pump(i + 1);
+            ASSERT_EQ(waitFor(1, 0).size(), i + 1 == packet.size() ? 1u : 0u) << "byte " << i;
         }
-        ASSERT_EQ(pump(i == 4 ? 2 : 1), i == 4 ? 2u : 1u) << "byte " << i;
-        ASSERT_EQ(waitFor(1, 0).size(), i + 1 == packet.size() ? 1u : 0u) << "byte " << i;
     }
     EXPECT_EQ(logCount("处理完整数据包大小：20 \n"), 1u);
     // Together, in order; 00 00 01 00 announces 256 bytes, not 65536; an empty body is a packet.
-    const std::vector<Bytes> bodies{pattern(20, 3), pattern(256, 1), {}, pattern(8, 9)};
+    Events expected{{CLNetworkModule::PACKET_RECEIVED, pattern(20, 3)}};
     Bytes stream;
-    for (size_t i = 1; i < bodies.size(); ++i) {
-        const Bytes next = frame(bodies[i]);
+    for (const Bytes& body : {pattern(256, 1), Bytes{}, pattern(8, 9)}) {
+        const Bytes next = frame(body);
         stream.insert(stream.end(), next.begin(), next.end());
+        expected.push_back({CLNetworkModule::PACKET_RECEIVED, body});
     }
     put(connection, stream);
-    EXPECT_EQ(pump(stream.size()), stream.size());
-    const auto events = waitFor(bodies.size(), 0);
-    ASSERT_EQ(events.size(), bodies.size());
-    for (size_t i = 0; i < bodies.size(); ++i) {
-        EXPECT_EQ(events[i].type, CLNetworkModule::PACKET_RECEIVED);
-        EXPECT_EQ(events[i].data, bodies[i]) << i;
-    }
+    pump(taken + stream.size());
+    EXPECT_EQ(waitFor(4, 0), expected);
 }
 
 TEST_F(Loop, WhileNobodyListensQueuedPacketsComeBackInOrder) {
     LoopbackPeer refusing(LoopbackPeer::kRefusing);
     auto module = make(refusing.port);
-    const std::vector<Bytes> packets{frame(pattern(12, 1)), frame(pattern(20, 2))};
-    for (const Bytes& packet : packets) {
-        ASSERT_TRUE(module->sendData(packet.data(), static_cast<uint32_t>(packet.size())));
-    }
+    const Bytes first = frame(pattern(12, 1)), second = frame(pattern(20, 2));
+    ASSERT_TRUE(send(*module, first) && send(*module, second));
     NetworkThread thread(*module);
-    const auto events = waitFor(packets.size());
-    ASSERT_EQ(events.size(), packets.size());
-    for (size_t i = 0; i < events.size(); ++i) {
-        EXPECT_EQ(events[i].type, CLNetworkModule::SEND_NOT_CONNECTED);
-        EXPECT_EQ(events[i].data, packets[i]);
-    }
+    EXPECT_EQ(waitFor(2), (Events{{CLNetworkModule::SEND_NOT_CONNECTED, first},
+                                  {CLNetworkModule::SEND_NOT_CONNECTED, second}}));
     EXPECT_EQ(logCount("网络连接失败"), 1u);
-    EXPECT_EQ(logCount("网络连接成功"), 0u);
 }
 
 TEST_F(Loop, WhileTheServerTurnsItAwayItIsAskedOnceASecondButAPacketAsksAtOnce) {
@@ -70,14 +94,12 @@ TEST_F(Loop, WhileTheServerTurnsItAwayItIsAskedOnceASecondButAPacketAsksAtOnce) 
     // A server that hangs up on everyone: each accepted connection is a connect attempt.
     int attempts = 0;
     for (const auto start = Clock::now(); msSince(start) < 1500 && attempts < 100;) {
-        const int fd = peer.accept(static_cast<int>(1500 - msSince(start)));
-        if (fd >= 0) {
+        if (const int fd = peer.accept(static_cast<int>(1500 - msSince(start))); fd >= 0) {
             ++attempts;
             peer.finish(fd);
         }
     }
-    EXPECT_GE(attempts, 1);
-    EXPECT_LE(attempts, 3);
+    EXPECT_TRUE(attempts >= 1 && attempts <= 3) << attempts;
 
     // Just after a hang-up the next idle attempt is a second away; a queued packet goes now. It
     // is queued once the module has seen the hang-up: a packet written into a connection the
@@ -86,10 +108,10 @@ TEST_F(Loop, WhileTheServerTurnsItAwayItIsAskedOnceASecondButAPacketAsksAtOnce) 
     ASSERT_GE(fd, 0);
     const size_t hangUps = logCount("数据接收失败，连接已断开");
     peer.finish(fd);
-    ASSERT_TRUE(waitForLog("数据接收失败，连接已断开", hangUps + 1));
+    ASSERT_TRUE(eventually([&] { return logCount("数据接收失败，连接已断开") > hangUps; }));
     const Bytes packet = frame(pattern(12, 9));
     const auto queued = Clock::now();
-    ASSERT_TRUE(module->sendData(packet.data(), static_cast<uint32_t>(packet.size())));
+    ASSERT_TRUE(send(*module, packet));
     const int next = peer.accept();
     ASSERT_GE(next, 0);
     EXPECT_LT(msSince(queued), scaled(500));
@@ -111,19 +133,15 @@ TEST_F(Loop, SendAfterThePeerResetDoesNotKillTheProcess) {
     pollfd reset{client, 0, 0}; // only a hang-up or an error can wake this
     ASSERT_EQ(poll(&reset, 1, kPatienceMs), 1) << "the reset never reached the module's side";
     const Bytes request = frame(pattern(12, 2));
-    onEvent = [&](CLNetworkModule::CallBackType type) {
+    onEvent = [&](Type type) {
         if (type == CLNetworkModule::PACKET_RECEIVED) {
-            module->sendData(request.data(), static_cast<uint32_t>(request.size()));
+            send(*module, request);
         }
     };
     NetworkThread thread(*module);
-
-    const auto events = waitFor(2);
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].type, CLNetworkModule::PACKET_RECEIVED);
-    EXPECT_EQ(events[1].type, CLNetworkModule::SEND_FAILED);
-    EXPECT_EQ(events[1].data, request);
-    EXPECT_TRUE(waitForLog("数据发送失败，连接已断开"));
+    EXPECT_EQ(waitFor(2), (Events{{CLNetworkModule::PACKET_RECEIVED, pattern(8, 1)},
+                                  {CLNetworkModule::SEND_FAILED, request}}));
+    EXPECT_TRUE(eventually([&] { return logCount("数据发送失败，连接已断开") > 0; }));
 }
 
 TEST_F(Loop, HostNameIsResolvedOnlyWhenAsked) {
@@ -133,4 +151,109 @@ TEST_F(Loop, HostNameIsResolvedOnlyWhenAsked) {
     }
 }
 
-} // namespace
+// Two bytes of a length field, a length field and part of its body, the largest length allowed
+// without its body, a length over 16 MiB: each a stream, the bytes written before the stall (the
+// rest comes too late), how long the connection lasts at least, and the line logged.
+TEST_F(Loop, StalledOrOverlongPacketBreaksItsConnectionNotTheThread) {
+    const Bytes packet = frame(pattern(16, 4));
+    const std::tuple<Bytes, size_t, long long, const char*> cases[] = {
+        {packet, 2, 400, "数据读取异常"},
+        {packet, 4 + 5, 400, "数据读取异常"},
+        {{0x01, 0x00, 0x00, 0x00}, 4, 400, "数据读取异常"},
+        {{0x01, 0x00, 0x00, 0x01}, 4, 0, "数据包长度异常：16777217 \n"},
+    };
+    auto module = make(peer.port);
+    module->setTimeouts(1000, 400);
+    NetworkThread thread(*module);
+    for (const auto& [stream, cut, minMs, log] : cases) {
+        SCOPED_TRACE(cut);
+        const size_t logged = logCount(log);
+        const int stalling = peer.accept();
+        ASSERT_GE(stalling, 0);
+        const auto start = Clock::now();
+        put(stalling, Bytes(stream.begin(), stream.begin() + long(cut)));
+        pollfd closed{stalling, POLLIN, 0};
+        ASSERT_EQ(poll(&closed, 1, scaled(1500)), 1) << "the connection stayed open";
+        EXPECT_TRUE(readUpTo(stalling, 1).empty());
+        EXPECT_GE(msSince(start), minMs);
+        EXPECT_EQ(logCount(log), logged + 1);
+        put(stalling, Bytes(stream.begin() + long(cut), stream.end()));
+    }
+    const int fresh = peer.accept();
+    ASSERT_GE(fresh, 0);
+    put(fresh, frame(pattern(8, 6)));
+    ASSERT_EQ(waitFor(1).size(), 1u);
+    EXPECT_EQ(waitFor(2, scaled(50)), (Events{{CLNetworkModule::PACKET_RECEIVED, pattern(8, 6)}}));
+    EXPECT_EQ(logCount("数据接收失败，连接已断开"), 4u);
+}
+
+// A stop must not wait out the module's time-outs (3 s to connect, 5 s for io): neither in a
+// connect to a peer that does not answer, nor in a send to a peer that does not read, nor for a
+// body that does not come.
+TEST_F(Loop, StopEndsTheLoopWhileAConnectASendOrABodyWaits) {
+    LoopbackPeer full(0); // its accept queue full, it drops new handshakes
+    ASSERT_GE(full.dial(), 0);
+    auto connecting = make(full.port);
+    connecting->setTimeouts(scaled(300), scaled(200));
+    const auto start = Clock::now();
+    EXPECT_FALSE(connecting->connectServer());
+    EXPECT_LT(msSince(start), scaled(2000)); // the system would retry for about two minutes
+    connecting->setTimeouts(CLNetworkModule::kConnectTimeoutMs, CLNetworkModule::kIoTimeoutMs);
+
+    LoopbackPeer small(8, 64 * 1024);
+    auto sender = make(small.port), receiver = make(peer.port);
+    ASSERT_TRUE(sender->connectServer() && receiver->connectServer());
+    const int deaf = small.accept(), connection = peer.accept();
+    ASSERT_TRUE(deaf >= 0 && connection >= 0);
+    // Far more than both socket buffers hold, then a packet still queued at the stop.
+    ASSERT_TRUE(send(*sender, pattern(8 << 20, 5)) && send(*sender, frame(pattern(8, 1))));
+    // A whole packet, then the length field of one whose body never comes.
+    Bytes stream = frame(pattern(8, 2));
+    stream.insert(stream.end(), {0x00, 0x00, 0x00, 0x10});
+    put(connection, stream);
+    NetworkThread connectingThread(*connecting), sending(*sender), receiving(*receiver);
+    pollfd arriving{deaf, POLLIN, 0};
+    ASSERT_EQ(poll(&arriving, 1, kPatienceMs), 1);
+    ASSERT_EQ(waitFor(1).size(), 1u);
+    ASSERT_TRUE(eventually([&] { return logCount("网络连接失败") > 0; })); // it is connecting
+
+    EXPECT_LT(connectingThread.stop(), scaled(500));
+    EXPECT_LT(sending.stop(), scaled(500));
+    EXPECT_LT(receiving.stop(), scaled(500));
+    EXPECT_EQ(waitFor(2, 0).size(), 1u) << "a packet dropped at the stop is not handed back";
+    EXPECT_EQ(logCount("发送的数据长度"), 0u);
+}
+
+TEST_F(Loop, IdleLoopWakesRarelyYetDealsWithPacketsAndAStopAtOnce) {
+    // Awake at every pass the loop made about 80 passes in half a second; the idle wait allows 10.
+    LoopbackPeer refusing(LoopbackPeer::kRefusing);
+    auto away = make(refusing.port), module = make(peer.port);
+    ASSERT_TRUE(module->connectServer());
+    const int connection = peer.accept();
+    ASSERT_GE(connection, 0);
+    NetworkThread awayThread(*away), thread(*module);
+    const uint64_t awayBefore = away->passCount(), before = module->passCount();
+    std::this_thread::sleep_for(500ms); // the window measured
+    EXPECT_LT(away->passCount() - awayBefore, 20u) << "server away";
+    EXPECT_LT(module->passCount() - before, 20u) << "connected";
+
+    // Ten exchanges each way, each begun while the loop waits: about 50 ms in all when the wait
+    // ends early, several times that when each one waits it out.
+    for (const bool moduleSends : {false, true}) {
+        SCOPED_TRACE(moduleSends ? "queued by sendData" : "written by the peer");
+        const auto start = Clock::now();
+        for (uint8_t i = 0; i < 10; ++i) {
+            const Bytes packet = frame(pattern(8, i));
+            if (moduleSends) {
+                ASSERT_TRUE(send(*module, packet));
+                ASSERT_EQ(readUpTo(connection, packet.size()), packet);
+            } else {
+                put(connection, packet);
+                ASSERT_EQ(waitFor(i + 1u).size(), i + 1u);
+            }
+        }
+        EXPECT_LT(msSince(start), scaled(150));
+    }
+    // The packet just sent left the loop past its last look at the stop flag before the wait.
+    EXPECT_LT(thread.stop(), scaled(25));
+}

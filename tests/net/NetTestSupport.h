@@ -4,28 +4,27 @@
 
 #include "CLNetworkModule.h"
 
-#include <gtest/gtest.h>
-
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sstream>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 #ifndef KORALITH_TIME_SCALE // set by CMakeLists.txt for the sanitizers, which run slower
 #define KORALITH_TIME_SCALE 1
@@ -43,20 +42,17 @@ inline long long msSince(Clock::time_point start) {
 template <class Condition>
 bool eventually(Condition done, int ms = kPatienceMs) {
     const auto start = Clock::now();
-    for (int i = 0; !done(); ++i) {
+    for (int i = 0; !done(); ++i, std::this_thread::sleep_for(1ms)) {
         if (i >= ms || msSince(start) >= ms) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
 
 inline Bytes pattern(size_t length, uint8_t seed) {
     Bytes bytes(length);
-    for (size_t i = 0; i < length; ++i) {
-        bytes[i] = static_cast<uint8_t>(seed + i * 7);
-    }
+    std::generate(bytes.begin(), bytes.end(), [seed]() mutable { return seed += 7; });
     return bytes;
 }
 
@@ -72,15 +68,12 @@ inline void put(int fd, const Bytes& bytes) {
     ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
 }
 
-// Up to `count` bytes, fewer at end of stream or once nothing came for timeoutMs.
-inline Bytes readUpTo(int fd, size_t count, int timeoutMs = kPatienceMs) {
+// Up to `count` bytes, fewer at end of stream or once kPatienceMs have passed.
+inline Bytes readUpTo(int fd, size_t count) {
+    const timeval limit{kPatienceMs / 1000, kPatienceMs % 1000 * 1000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     Bytes got(count);
-    size_t have = 0;
-    pollfd entry{fd, POLLIN, 0};
-    for (ssize_t n = 1; n > 0 && have < count && poll(&entry, 1, timeoutMs) > 0; have += n) {
-        n = std::max<ssize_t>(0, ::recv(fd, got.data() + have, count - have, 0));
-    }
-    got.resize(have);
+    got.resize(std::max<ssize_t>(0, ::recv(fd, got.data(), count, MSG_WAITALL)));
     return got;
 }
 
@@ -94,7 +87,7 @@ public:
         if (receiveBuffer > 0) {
             setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         }
-        sockaddr_in address = loopback(0);
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t size = sizeof address;
         bind(listener, reinterpret_cast<sockaddr*>(&address), size);
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
@@ -107,7 +100,7 @@ public:
     // A plain blocking client connection, or -1.
     int dial() {
         const int fd = track(::socket(AF_INET, SOCK_STREAM, 0));
-        const sockaddr_in address = loopback(port);
+        const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
         return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) ? -1 : fd;
     }
     // The next connection within timeoutMs, or -1.
@@ -128,13 +121,6 @@ public:
     uint16_t port = 0;
 
 private:
-    static sockaddr_in loopback(uint16_t port) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        return address;
-    }
     int track(int fd) {
         const int on = 1; // the tests' small writes go out at once
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -147,8 +133,7 @@ private:
 };
 
 // The module's loop on its own thread, stopped and joined however the test ends.
-class NetworkThread {
-public:
+struct NetworkThread {
     explicit NetworkThread(CLNetworkModule& module)
         : module(module), thread(&CLNetworkModule::run, &module) {}
     ~NetworkThread() { stop(); }
@@ -161,19 +146,26 @@ public:
         }
         return msSince(start);
     }
-
-private:
     CLNetworkModule& module;
     std::thread thread;
 };
 
+inline std::string fileText(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
 // A loopback peer, modules that log into a scratch folder, and what they hand to their callback.
 class NetTest : public ::testing::Test {
 protected:
+    using Type = CLNetworkModule::CallBackType;
     struct Event {
-        CLNetworkModule::CallBackType type;
+        Type type;
         Bytes data;
+        bool operator==(const Event& o) const { return type == o.type && data == o.data; }
     };
+    using Events = std::vector<Event>;
 
     NetTest() {
         char name[] = "/tmp/koralith_net_XXXXXX";
@@ -182,8 +174,7 @@ protected:
     ~NetTest() override { std::filesystem::remove_all(dir); }
 
     std::unique_ptr<CLNetworkModule> make(uint16_t port) {
-        auto record = [this](CLNetworkModule::CallBackType type, const uint8_t* data,
-                             uint32_t length) {
+        auto record = [this](Type type, const uint8_t* data, uint32_t length) {
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 events.push_back({type, Bytes(data, data + length)});
@@ -195,9 +186,12 @@ protected:
         return std::make_unique<CLNetworkModule>(record, prefix().c_str(), "127.0.0.1", port,
                                                  false);
     }
+    static bool send(CLNetworkModule& module, const Bytes& packet) {
+        return module.sendData(packet.data(), static_cast<uint32_t>(packet.size()));
+    }
     std::string prefix() const { return dir + "/netlog"; }
     // The events so far, once there are `count` or after timeoutMs.
-    std::vector<Event> waitFor(size_t count, int timeoutMs = kPatienceMs) {
+    Events waitFor(size_t count, int timeoutMs = kPatienceMs) {
         auto snapshot = [this] {
             std::lock_guard<std::mutex> lock(mutex);
             return events;
@@ -209,25 +203,20 @@ protected:
     size_t logCount(const std::string& text) const {
         size_t n = 0;
         for (const auto& file : std::filesystem::directory_iterator(dir)) {
-            std::ostringstream read;
-            read << std::ifstream(file.path()).rdbuf();
-            const std::string log = read.str();
+            const std::string log = fileText(file.path());
             for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
                 ++n;
             }
         }
         return n;
     }
-    bool waitForLog(const std::string& text, size_t count = 1) const {
-        return eventually([&] { return logCount(text) >= count; });
-    }
 
     std::string dir;
     LoopbackPeer peer;
     // Runs on the network thread inside the callback; set before the thread starts.
-    std::function<void(CLNetworkModule::CallBackType)> onEvent;
+    std::function<void(Type)> onEvent;
 
 private:
     std::mutex mutex;
-    std::vector<Event> events;
+    Events events;
 };

@@ -11,12 +11,13 @@
 #include <sys/wait.h>
 #include <vector>
 
+using namespace std::chrono_literals;
+
 class ServerTest : public ::testing::Test {
 protected:
     using Ints = std::vector<int32_t>;
 
-    virtual std::vector<std::string> serverOptions() const { return {}; }
-    void SetUp() override { ASSERT_TRUE(server.start(serverOptions())) << server.log(); }
+    void SetUp() override { ASSERT_TRUE(server.start()) << server.log(); }
     void TearDown() override {
         if (server.running()) {
             expectCleanStop();
@@ -29,28 +30,15 @@ protected:
     }
 
     // Connected, and logged in to a new account when `name` is given.
-    std::unique_ptr<TestClient> client(const std::string& name = "", int32_t* id = nullptr) {
+    std::unique_ptr<TestClient> client(const std::string& name = "") {
         auto c = std::make_unique<TestClient>(server.port());
-        EXPECT_TRUE(c->connected());
-        const int32_t entered = name.empty() ? 0 : c->enter(name);
-        EXPECT_GE(entered, 0) << name;
-        if (id != nullptr) {
-            *id = entered;
-        }
+        EXPECT_TRUE(name.empty() || c->enter(name) > 0) << name;
         return c;
     }
 
     // The int fields of the answer to a request (-999 for another type); none without answer.
     static Ints ask(TestClient& c, int32_t code, std::initializer_list<int32_t> ints = {}) {
-        const auto answer = c.requestInts(code, ints);
-        return answer ? intsOf(*answer) : Ints{};
-    }
-    static Ints intsOf(const Message& m) {
-        Ints values;
-        for (size_t i = 0; i < m.count(); ++i) {
-            values.push_back(m.intAt(i));
-        }
-        return values;
+        return c.requestInts(code, ints).value_or(Message{}).ints();
     }
     // Score, wins, losses, draws.
     static Ints scoreOf(TestClient& asker, int32_t id) {
@@ -64,14 +52,13 @@ protected:
         std::string blackName;
     };
     Pair matchedPair(const std::string& a, const std::string& b) {
-        int32_t firstId = -1;
-        auto first = client(a, &firstId);
-        auto second = client(b);
+        auto first = client(), second = client(b);
+        const int32_t firstId = first->enter(a);
         EXPECT_EQ(ask(*first, EVENT_JOINMATCH), Ints{1});
         EXPECT_EQ(ask(*second, EVENT_JOINMATCH), Ints{1});
         const auto m = first->waitPush(EVENT_MATCHRES);
         const auto same = second->waitPush(EVENT_MATCHRES);
-        if (!m || !same || intsOf(*m) != intsOf(*same) || m->intAt(0) != 1) {
+        if (!m || !same || m->ints() != same->ints() || m->intAt(0) != 1) {
             ADD_FAILURE() << "no match";
             return {};
         }
@@ -84,9 +71,8 @@ protected:
     static void play(TestClient& mover, TestClient& other, int x, int y, int over = 0,
                      int outcome = 0) {
         EXPECT_EQ(ask(mover, EVENT_CHESS, {x, y}), (Ints{1, over, outcome})) << x << "," << y;
-        const auto pushed = other.waitPush(EVENT_OPPCHESS);
-        ASSERT_TRUE(pushed);
-        EXPECT_EQ(intsOf(*pushed), (Ints{x, y, over, outcome}));
+        EXPECT_EQ(other.waitPush(EVENT_OPPCHESS).value_or(Message{}).ints(),
+                  (Ints{x, y, over, outcome}));
     }
     static void expectRefused(TestClient& mover, int x, int y) {
         EXPECT_EQ(ask(mover, EVENT_CHESS, {x, y}), (Ints{0, 0, 0})) << x << "," << y;

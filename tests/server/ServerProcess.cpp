@@ -4,11 +4,14 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -34,9 +37,8 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath)
 
 // The child's status once it has ended; killed first when it has not within 10 s.
 int reap(pid_t child) {
-    const auto deadline = Clock::now() + 10s;
     int status = 0;
-    while (waitpid(child, &status, WNOHANG) != child) {
+    for (const auto deadline = Clock::now() + 10s; waitpid(child, &status, WNOHANG) != child;) {
         if (Clock::now() > deadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
@@ -47,24 +49,25 @@ int reap(pid_t child) {
     return status;
 }
 
-std::string readFile(const std::string& path) {
+} // namespace
+
+std::string fileText(const std::string& path) {
     std::stringstream text;
-    text << std::ifstream(path).rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
-} // namespace
-
 ServerProcess::ServerProcess() {
     char pattern[] = "/tmp/koralith-server-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    folder = made != nullptr ? made : "/tmp";
-    logPath = folder + "/server.log";
+    if (mkdtemp(pattern) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    folder = pattern;
 }
 
 ServerProcess::~ServerProcess() {
     stop();
-    std::system(("rm -rf '" + folder + "'").c_str());
+    std::filesystem::remove_all(folder);
 }
 
 bool ServerProcess::start(const std::vector<std::string>& extra) {
@@ -72,10 +75,9 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
                                      databasePath(), "--hash-cost", "min"};
     args.insert(args.end(), extra.begin(), extra.end());
     const size_t logStart = log().size(); // a restart appends to the same log
-    pid = spawn(args, logPath);
+    pid = spawn(args, folder + "/server.log");
     const std::string marker = "listening on 127.0.0.1:";
-    const auto deadline = Clock::now() + 10s;
-    while (Clock::now() < deadline) {
+    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline;) {
         const std::string text = log().substr(logStart);
         const size_t at = text.find(marker);
         if (at != std::string::npos && text.find(',', at) != std::string::npos) {
@@ -92,28 +94,14 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
 }
 
 int ServerProcess::stop() {
-    if (pid <= 0) {
-        return -1;
-    }
-    kill(pid, SIGTERM);
-    const int status = reap(pid);
-    pid = -1;
-    return status;
+    const pid_t child = std::exchange(pid, -1);
+    return child > 0 && kill(child, SIGTERM) == 0 ? reap(child) : -1;
 }
 
-std::string ServerProcess::log() const {
-    return readFile(logPath);
-}
-
-int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) {
-    char path[] = "/tmp/koralith-server-out-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) {
-        return -1;
-    }
-    close(fd);
+int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) const {
+    const std::string path = folder + "/run.log";
+    std::filesystem::remove(path);
     const int status = reap(spawn(args, path));
-    output = readFile(path);
-    unlink(path);
+    output = fileText(path);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -1,22 +1,25 @@
 #pragma once
 // A real koralith-server process for a test: its own temporary folder and database, an
 // ephemeral port on 127.0.0.1 read from its start line, its output in a log file. The
-// destructor stops it.
+// destructor stops it and removes the folder.
 
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
+// The whole content of a file; empty when it cannot be read.
+std::string fileText(const std::string& path);
+
 class ServerProcess {
 public:
-    // A fresh temporary folder; `start` may be called again on it (a restart on the same data).
     ServerProcess();
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     // Starts the server on the folder's database with the low test hash cost, plus `extra`
-    // options. False when it did not report its port within 10 s.
+    // options; may be called again after a stop (a restart on the same data). False when it did
+    // not report its port within 10 s.
     bool start(const std::vector<std::string>& extra = {});
     // SIGTERM and wait (10 s at most, then SIGKILL). The exit status as waitpid gives it.
     int stop();
@@ -24,15 +27,14 @@ public:
 
     unsigned short port() const { return listenPort; }
     std::string databasePath() const { return folder + "/koralith.db"; }
-    std::string log() const;
+    std::string log() const { return fileText(folder + "/server.log"); }
 
     // Runs the server binary with exactly `args` until it exits (10 s at most); its exit code,
     // or -1, with its output in `output`.
-    static int runToExit(const std::vector<std::string>& args, std::string& output);
+    int runToExit(const std::vector<std::string>& args, std::string& output) const;
 
 private:
     std::string folder;
-    std::string logPath;
     pid_t pid = -1;
     unsigned short listenPort = 0;
 };

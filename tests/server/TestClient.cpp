@@ -4,23 +4,14 @@
 #include "EventCodes.h"
 #include "Packet.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Rounded up, so that a wait never ends before its deadline.
-std::chrono::milliseconds left(Clock::time_point deadline) {
-    return std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-}
-
-} // namespace
+#include <utility>
 
 TestClient::TestClient(unsigned short port, int receiveBuffer)
     : fd(socket(AF_INET, SOCK_STREAM, 0)) {
@@ -29,120 +20,71 @@ TestClient::TestClient(unsigned short port, int receiveBuffer)
     }
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         disconnect();
     }
 }
 
-TestClient::~TestClient() {
-    disconnect();
-}
-
 void TestClient::disconnect() {
-    if (fd >= 0) {
-        close(fd);
-        fd = -1;
-    }
+    close(std::exchange(fd, -1)); // twice is a harmless EBADF
 }
 
+// A blocking send returns once it has taken every byte, or on an error.
 bool TestClient::sendRaw(const std::vector<uint8_t>& bytes) {
-    size_t sent = 0;
-    while (fd >= 0 && sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) {
-            return false;
-        }
-        sent += size_t(n);
-    }
-    return sent == bytes.size();
+    return fd >= 0 && ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
 }
 
 uint32_t TestClient::send(int32_t code, const CLDataBuffer* fields) {
-    const uint32_t seq = nextSeq++;
-    sendRaw(buildRequestPacket(seq, code, fields));
-    return seq;
-}
-
-uint32_t TestClient::sendInts(int32_t code, std::initializer_list<int32_t> values) {
-    CLDataBuffer fields;
-    for (int32_t v : values) {
-        fields.addInt(v);
-    }
-    return send(code, &fields);
-}
-
-std::optional<Message> TestClient::take(const std::function<bool(const Message&)>& wanted,
-                                        std::chrono::milliseconds limit) {
-    for (auto it = held.begin(); it != held.end(); ++it) {
-        if (wanted(*it)) {
-            Message m = *it;
-            held.erase(it);
-            return m;
-        }
-    }
-    const auto deadline = Clock::now() + limit;
-    while (fd >= 0) {
-        const size_t length = inbox.size() >= 4 ? readWord(inbox.data()) : 0;
-        if (inbox.size() >= 4 && inbox.size() >= 4 + length) {
-            ParsedResponse parsed = parseResponseBody(inbox.data() + 4, length);
-            inbox.erase(inbox.begin(), inbox.begin() + 4 + long(length));
-            Message m{parsed.code, parsed.seq,
-                      parsed.fields ? std::shared_ptr<CLDataBuffer>(std::move(parsed.fields))
-                                    : std::make_shared<CLDataBuffer>()};
-            if (wanted(m)) {
-                return m;
-            }
-            held.push_back(m);
-            continue;
-        }
-        pollfd p{fd, POLLIN, 0};
-        const int wait = int(left(deadline).count());
-        if (wait <= 0) {
-            return std::nullopt;
-        }
-        if (poll(&p, 1, wait) <= 0) {
-            continue;
-        }
-        uint8_t chunk[65536];
-        const ssize_t n = recv(fd, chunk, sizeof chunk, 0);
-        if (n <= 0) {
-            disconnect();
-            return std::nullopt;
-        }
-        inbox.insert(inbox.end(), chunk, chunk + n);
-    }
-    return std::nullopt;
-}
-
-std::optional<Message> TestClient::waitAnswer(int32_t code, uint32_t seq) {
-    return take([&](const Message& m) { return m.code == code && m.seq == seq; }, kWait);
-}
-
-std::optional<Message> TestClient::request(int32_t code, const CLDataBuffer* fields) {
-    return waitAnswer(code, send(code, fields));
+    sendRaw(buildRequestPacket(nextSeq, code, fields));
+    return nextSeq++;
 }
 
 std::optional<Message> TestClient::requestInts(int32_t code,
                                                std::initializer_list<int32_t> values) {
-    return waitAnswer(code, sendInts(code, values));
+    CLDataBuffer fields;
+    for (int32_t v : values) {
+        fields.addInt(v);
+    }
+    return request(code, &fields);
 }
 
-std::optional<Message> TestClient::waitPush(int32_t code, std::chrono::milliseconds limit) {
-    return take([&](const Message& m) { return m.code == code; }, limit);
-}
-
-bool TestClient::noPush(int32_t code, std::chrono::milliseconds limit) {
-    return !waitPush(code, limit).has_value();
-}
-
-bool TestClient::closedByServer(std::chrono::milliseconds limit) {
-    take([](const Message&) { return false; }, limit);
-    held.clear();
-    return fd < 0;
+std::optional<Message> TestClient::take(const std::function<bool(const Message&)>& wanted,
+                                        std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        while (inbox.size() >= 4 && inbox.size() >= 4 + size_t(readWord(inbox.data()))) {
+            const size_t length = readWord(inbox.data());
+            ParsedResponse parsed = parseResponseBody(inbox.data() + 4, length);
+            inbox.erase(inbox.begin(), inbox.begin() + 4 + long(length));
+            held.push_back({parsed.code, parsed.seq});
+            if (parsed.fields) {
+                held.back().fields = std::move(parsed.fields);
+            }
+        }
+        const auto found = std::find_if(held.begin(), held.end(), wanted);
+        if (found != held.end()) {
+            const Message m = *found;
+            held.erase(found);
+            return m;
+        }
+        // Rounded up, so that a wait with less than a millisecond left still reads the socket.
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (fd < 0 || wait.count() <= 0) {
+            return std::nullopt;
+        }
+        if (poll(&p, 1, int(wait.count())) > 0) {
+            uint8_t chunk[65536];
+            const ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+            if (n <= 0) {
+                disconnect();
+            } else {
+                inbox.insert(inbox.end(), chunk, chunk + n);
+            }
+        }
+    }
 }
 
 CLDataBuffer credentials(const std::string& name, const std::string& digest) {

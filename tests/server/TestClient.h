@@ -17,10 +17,18 @@
 struct Message {
     int32_t code = 0;
     uint32_t seq = 0;
-    std::shared_ptr<CLDataBuffer> fields; // never null; empty when the body had none
+    std::shared_ptr<CLDataBuffer> fields = std::make_shared<CLDataBuffer>(); // never null
 
     size_t count() const { return fields->fieldCount(); }
     int32_t intAt(size_t i) const { return fields->intAt(i).value_or(-999); }
+    // Every field as an int, -999 for a field of another type.
+    std::vector<int32_t> ints() const {
+        std::vector<int32_t> values;
+        for (size_t i = 0; i < count(); ++i) {
+            values.push_back(intAt(i));
+        }
+        return values;
+    }
 };
 
 class TestClient {
@@ -29,26 +37,33 @@ public:
 
     // Connects to 127.0.0.1:port; `receiveBuffer` > 0 shrinks the socket's receive buffer first.
     explicit TestClient(unsigned short port, int receiveBuffer = 0);
-    ~TestClient();
+    ~TestClient() { disconnect(); }
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
 
-    bool connected() const { return fd >= 0; }
+    void disconnect();
 
     // Sends a request; its sequence number.
     uint32_t send(int32_t code, const CLDataBuffer* fields = nullptr);
-    uint32_t sendInts(int32_t code, std::initializer_list<int32_t> values);
     bool sendRaw(const std::vector<uint8_t>& bytes);
 
     // Sends and waits for the answer with the same code and sequence number.
-    std::optional<Message> request(int32_t code, const CLDataBuffer* fields = nullptr);
+    std::optional<Message> request(int32_t code, const CLDataBuffer* fields = nullptr) {
+        return waitAnswer(code, send(code, fields));
+    }
     std::optional<Message> requestInts(int32_t code, std::initializer_list<int32_t> values);
-    std::optional<Message> waitAnswer(int32_t code, uint32_t seq);
-    std::optional<Message> waitPush(int32_t code, std::chrono::milliseconds limit = kWait);
+    std::optional<Message> waitAnswer(int32_t code, uint32_t seq) {
+        return take([&](const Message& m) { return m.code == code && m.seq == seq; }, kWait);
+    }
+    std::optional<Message> waitPush(int32_t code, std::chrono::milliseconds limit = kWait) {
+        return take([&](const Message& m) { return m.code == code; }, limit);
+    }
     // No push of `code` arrives within `limit`.
-    bool noPush(int32_t code, std::chrono::milliseconds limit);
-    // The server closes the connection within `limit`; whatever arrives before is discarded.
-    bool closedByServer(std::chrono::milliseconds limit = kWait);
+    bool noPush(int32_t code, std::chrono::milliseconds limit) { return !waitPush(code, limit); }
+    // The server closes the connection within `limit`; whatever arrives before is kept unread.
+    bool closedByServer(std::chrono::milliseconds limit = kWait) {
+        return !take([](const Message&) { return false; }, limit) && fd < 0;
+    }
 
     // The result field of the answer, or -1 when none came.
     int32_t registerUser(const std::string& name, const std::string& password);
@@ -56,8 +71,6 @@ public:
     int32_t login(const std::string& name, const std::string& password);
     // Registers and logs in with the password name + "-secret"; the id.
     int32_t enter(const std::string& name);
-
-    void disconnect();
 
 private:
     // The first message, held or arriving within `limit`, that `wanted` accepts.
