@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
-// Moves are kept as "x,y" pairs separated by blanks, readable with the sqlite3 shell.
+// Version 1. Moves are kept as "x,y" pairs separated by blanks, readable with the sqlite3 shell.
 constexpr const char* kSchema[] = {
     "CREATE TABLE users ("
     " id INTEGER PRIMARY KEY,"
@@ -31,6 +31,18 @@ constexpr const char* kSchema[] = {
     " ended TEXT NOT NULL)",
     "CREATE INDEX games_black ON games(black)",
     "CREATE INDEX games_white ON games(white)",
+};
+
+// Version 2: a name is taken whatever the case of its ASCII letters. name_key is the name as
+// SQLite's built-in lower() gives it (ASCII letters only; other letters keep their case), and
+// it is unique. Version 1 took names that differ only in case: the oldest of each such group
+// gets the key and the others none (a unique column may repeat NULL), so that every one of them
+// still logs in by its exact name and a new name matching them in any case is refused.
+constexpr const char* kToVersion2[] = {
+    "ALTER TABLE users ADD COLUMN name_key TEXT",
+    "UPDATE users SET name_key = lower(name)"
+    " WHERE id IN (SELECT MIN(id) FROM users GROUP BY lower(name))",
+    "CREATE UNIQUE INDEX users_name_key ON users(name_key)",
 };
 
 std::string utcText(std::time_t when) {
@@ -149,6 +161,10 @@ bool AccountStore::prepareAll(std::string& error) {
         error = sqlite3_errmsg(db);
         return false;
     }
+    if (!exec("BEGIN IMMEDIATE")) {
+        error = sqlite3_errmsg(db);
+        return false;
+    }
     int version = 0;
     sqlite3_prepare_v2(db, "SELECT MAX(version) FROM schema_version", -1, &s, nullptr);
     if (sqlite3_step(s) == SQLITE_ROW) {
@@ -158,22 +174,26 @@ bool AccountStore::prepareAll(std::string& error) {
     if (version > kSchemaVersion) {
         error = "schema version " + std::to_string(version) + " is newer than this server's (" +
                 std::to_string(kSchemaVersion) + ")";
+        exec("ROLLBACK");
         return false;
     }
-    if (version == 0) {
-        bool ok = exec("BEGIN IMMEDIATE");
-        for (const char* sql : kSchema) {
-            ok = ok && exec(sql);
-        }
-        ok = ok && exec("INSERT INTO schema_version (version) VALUES (1)") && exec("COMMIT");
-        if (!ok) {
-            error = sqlite3_errmsg(db);
-            exec("ROLLBACK");
-            return false;
-        }
+    bool ok = true;
+    for (const char* sql : kSchema) {
+        ok = ok && (version >= 1 || exec(sql));
+    }
+    for (const char* sql : kToVersion2) {
+        ok = ok && (version >= 2 || exec(sql));
+    }
+    ok = ok &&
+         (version == kSchemaVersion || exec("INSERT INTO schema_version (version) VALUES (2)"));
+    if (!ok || !exec("COMMIT")) {
+        error = sqlite3_errmsg(db);
+        exec("ROLLBACK");
+        return false;
     }
     const std::pair<sqlite3_stmt**, const char*> statements[] = {
-        {&insertUser, "INSERT INTO users (name, secret, created) VALUES (?, ?, ?)"},
+        {&insertUser, "INSERT INTO users (name, name_key, secret, created)"
+                      " VALUES (?1, lower(?1), ?2, ?3)"},
         {&selectSecret, "SELECT id, secret FROM users WHERE name = ?"},
         {&selectInfo, "SELECT name, score, wins, losses, draws FROM users WHERE id = ?"},
         {&updateScore, "UPDATE users SET score = ?, wins = wins + ?, losses = losses + ?,"

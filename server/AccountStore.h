@@ -37,6 +37,7 @@ public:
     AccountStore(const AccountStore&) = delete;
     AccountStore& operator=(const AccountStore&) = delete;
 
+    // Taken also when a name differing only in the case of ASCII letters is registered.
     enum class AddResult { Added, Taken, Failed };
     AddResult addUser(const std::string& name, const std::string& secret, int32_t& id);
 

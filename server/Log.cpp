@@ -1,8 +1,47 @@
 #include "Log.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <mutex>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kMaxQueuedBytes = 256 * 1024;
+
+std::string stamped(const char* text) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    return std::string(stamp) + " koralith-server: " + text;
+}
+
+// Everything, unless the descriptor fails (a closed pipe: the lines are lost).
+void writeAll(int fd, const std::string& text) {
+    for (size_t at = 0; at < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + at, text.size() - at);
+        if (n > 0) {
+            at += size_t(n);
+        } else if (errno == EAGAIN) { // someone made the descriptor non-blocking
+            pollfd p{fd, POLLOUT, 0};
+            poll(&p, 1, -1);
+        } else if (errno != EINTR) {
+            return;
+        }
+    }
+}
+
+// Made on the first line and never destroyed: a writer still blocked at the process's end must
+// not find it gone.
+LogWriter& processLog() {
+    static LogWriter* log = new LogWriter(STDERR_FILENO, kMaxQueuedBytes);
+    return *log;
+}
+
+} // namespace
 
 void logLine(const char* format, ...) {
     char text[1024];
@@ -10,15 +49,75 @@ void logLine(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
+    processLog().write(stamped(text));
+}
 
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+void stopLog(std::chrono::milliseconds limit) {
+    processLog().stop(limit);
+}
 
-    // One write per line, so that lines from the io thread and the workers never interleave.
-    static std::mutex mutex;
+LogWriter::LogWriter(int fd, size_t maxQueuedBytes)
+    : fd(fd), maxQueuedBytes(maxQueuedBytes), writer([this] { run(); }) {}
+
+LogWriter::~LogWriter() {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_one();
+    if (writer.joinable()) {
+        writer.join();
+    }
+}
+
+void LogWriter::write(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex);
-    std::fprintf(stderr, "%s koralith-server: %s\n", stamp, text);
+    // Once a line is dropped, the rest wait for the writer too: the count then stands exactly
+    // where the lines went missing.
+    if (dropped > 0 || queued.size() + line.size() + 1 > maxQueuedBytes) {
+        ++dropped;
+        return;
+    }
+    const bool idle = queued.empty(); // else the writer is busy and comes back for more
+    queued += line;
+    queued += '\n';
+    if (idle) {
+        wake.notify_one();
+    }
+}
+
+bool LogWriter::stop(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lock(mutex);
+    stopping = true;
+    wake.notify_one();
+    if (!done.wait_for(lock, limit, [this] { return finished; })) {
+        return false;
+    }
+    lock.unlock();
+    if (writer.joinable()) {
+        writer.join();
+    }
+    return true;
+}
+
+void LogWriter::run() {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        wake.wait(lock, [this] { return !queued.empty() || dropped > 0 || stopping; });
+        if (queued.empty() && dropped == 0) {
+            break;
+        }
+        std::string text;
+        text.swap(queued);
+        const size_t lost = dropped;
+        dropped = 0;
+        lock.unlock();
+        if (lost > 0) {
+            text += stamped(("... " + std::to_string(lost) + " log lines dropped\n").c_str());
+        }
+        writeAll(fd, text);
+        lock.lock();
+    }
+    finished = true;
+    done.notify_all();
 }

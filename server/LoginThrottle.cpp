@@ -1,10 +1,35 @@
 #include "LoginThrottle.h"
 
+#include <algorithm>
+
 namespace {
+
+using Clock = LoginThrottle::Clock;
 
 // A name longer than any valid one is refused anyway; keep the key small.
 std::string nameKey(const std::string& name) {
     return name.substr(0, 40);
+}
+
+// An address holds no blank: the pair's key splits at the first one.
+std::string pairKey(const std::string& name, const std::string& address) {
+    return address + ' ' + nameKey(name);
+}
+
+void expire(std::deque<Clock::time_point>& times, Clock::time_point now) {
+    while (!times.empty() && now - times.front() >= LoginThrottle::kWindow) {
+        times.pop_front();
+    }
+}
+
+Clock::duration delayAfter(size_t nameFailures) {
+    if (nameFailures <= LoginThrottle::kFreeNameFailures) {
+        return Clock::duration::zero();
+    }
+    const size_t doublings =
+        std::min<size_t>(nameFailures - LoginThrottle::kFreeNameFailures - 1, 16);
+    return std::min<Clock::duration>(LoginThrottle::kFirstDelay * (1 << doublings),
+                                     LoginThrottle::kMaxDelay);
 }
 
 } // namespace
@@ -14,45 +39,65 @@ size_t LoginThrottle::recent(Failures& failures, const std::string& key, Clock::
     if (found == failures.end()) {
         return 0;
     }
-    std::deque<Clock::time_point>& times = found->second;
-    while (!times.empty() && now - times.front() >= kWindow) {
-        times.pop_front();
-    }
-    const size_t n = times.size();
+    expire(found->second, now);
+    const size_t n = found->second.size();
     if (n == 0) {
         failures.erase(found);
     }
     return n;
 }
 
+size_t LoginThrottle::nameFailures(const std::string& name, Clock::time_point now) {
+    auto found = byName.find(nameKey(name));
+    if (found == byName.end()) {
+        return 0;
+    }
+    if (now - found->second.last >= kNameMemory) {
+        byName.erase(found);
+        return 0;
+    }
+    return found->second.count;
+}
+
 bool LoginThrottle::allowed(const std::string& name, const std::string& address,
                             Clock::time_point now) {
-    return recent(byAddress, address, now) < kFailuresPerAddress &&
-           recent(byName, nameKey(name), now) < kFailuresPerName;
+    if (recent(byAddress, address, now) >= kFailuresPerAddress) {
+        return false;
+    }
+    const std::string pair = pairKey(name, address);
+    const size_t mine = recent(byNameAndAddress, pair, now);
+    if (mine == 0) {
+        return true;
+    }
+    return mine < kFailuresPerNameAndAddress &&
+           now - byNameAndAddress[pair].back() >= delayAfter(nameFailures(name, now));
 }
 
 void LoginThrottle::failed(const std::string& name, const std::string& address,
                            Clock::time_point now) {
     byAddress[address].push_back(now);
-    byName[nameKey(name)].push_back(now);
+    byNameAndAddress[pairKey(name, address)].push_back(now);
+    NameFailures& n = byName[nameKey(name)];
+    n.count = now - n.last >= kNameMemory ? 1 : n.count + 1;
+    n.last = now;
     if (--untilSweep == 0) {
         sweep(now);
     }
 }
 
-void LoginThrottle::succeeded(const std::string& name) {
-    byName.erase(nameKey(name));
+void LoginThrottle::succeeded(const std::string& name, const std::string& address) {
+    byNameAndAddress.erase(pairKey(name, address));
 }
 
 void LoginThrottle::sweep(Clock::time_point now) {
     untilSweep = 1024;
-    for (Failures* failures : {&byName, &byAddress}) {
+    for (Failures* failures : {&byNameAndAddress, &byAddress}) {
         for (auto it = failures->begin(); it != failures->end();) {
-            auto& times = it->second;
-            while (!times.empty() && now - times.front() >= kWindow) {
-                times.pop_front();
-            }
-            it = times.empty() ? failures->erase(it) : std::next(it);
+            expire(it->second, now);
+            it = it->second.empty() ? failures->erase(it) : std::next(it);
         }
+    }
+    for (auto it = byName.begin(); it != byName.end();) {
+        it = now - it->second.last >= kNameMemory ? byName.erase(it) : std::next(it);
     }
 }

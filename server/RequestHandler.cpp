@@ -98,7 +98,7 @@ void RequestHandler::login(Peer& peer, uint32_t seq, const CLDataBuffer& fields)
         answer(peer, EVENT_LOGIN, seq, {0});
         return;
     }
-    if (!validUserName(*name) || !validDigest(*digest)) {
+    if (!wellFormedUserName(*name) || !validDigest(*digest)) {
         throttle.failed(*name, peer.address(), now);
         answer(peer, EVENT_LOGIN, seq, {0});
         return;
@@ -118,7 +118,7 @@ void RequestHandler::login(Peer& peer, uint32_t seq, const CLDataBuffer& fields)
                 answer(*p, EVENT_LOGIN, seq, {0});
                 return;
             }
-            throttle.succeeded(name);
+            throttle.succeeded(name, p->address());
             lobby.login(*p, *id, name);
             answer(*p, EVENT_LOGIN, seq, {1, *id});
         });

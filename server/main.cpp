@@ -103,5 +103,6 @@ int main(int argc, char** argv) {
     io.restart();
     io.poll();
     logLine("stop: done");
+    stopLog(std::chrono::seconds(1)); // a standard error nobody reads must not keep us running
     return 0;
 }

@@ -6,16 +6,54 @@
 
 #include <gtest/gtest.h>
 
-TEST(AccountRules, NamesAreShortWellFormedUtf8WithoutControls) {
-    for (const char* good : {"a", "Ann Lee", "Łucja", "李小龍", "\xF0\x9F\x8E\xB2 dice", "~!@#"}) {
-        EXPECT_TRUE(validUserName(good)) << good;
-    }
-    EXPECT_TRUE(validUserName(std::string(11, 'x') + "李李李李李李李"));  // 32 bytes
-    EXPECT_FALSE(validUserName(std::string(12, 'x') + "李李李李李李李")); // 33 bytes
-    for (const char* bad :
-         {"", "tab\t", "nl\n", "del\x7F", "c1\xC2\x85", "lone\x80", "cut\xE6\x9D",
-          "overlong\xC0\xAF", "surrogate\xED\xA0\x80", "big\xF4\x90\x80\x80", "\xFF"}) {
-        EXPECT_FALSE(validUserName(bad)) << bad;
+// A new name is short, well-formed UTF-8 without controls, draws every character and has no
+// blank at either end. A login may name any well-formed name: earlier servers took them.
+TEST(AccountRules, NewNamesAreVisibleWellFormedUtf8AndLoginsTakeAnyWellFormedName) {
+    enum Verdict { New, LoginOnly, Neither };
+    const std::pair<std::string, Verdict> cases[] = {
+        {"a", New},
+        {"Ann Lee", New},
+        {"Łucja", New},
+        {"李\u3000小龍", New}, // an ideographic space inside
+        {"\xF0\x9F\x8E\xB2 dice", New},
+        {"~!@#", New},
+        {std::string(11, 'x') + "李李李李李李李", New},     // 32 bytes
+        {std::string(12, 'x') + "李李李李李李李", Neither}, // 33 bytes
+        {"", Neither},
+        {"tab\t", Neither},
+        {"nl\n", Neither},
+        {"del\x7F", Neither},
+        {"c1\xC2\x85", Neither},
+        {"lone\x80", Neither},
+        {"cut\xE6\x9D", Neither},
+        {"overlong\xC0\xAF", Neither},
+        {"surrogate\xED\xA0\x80", Neither},
+        {"big\xF4\x90\x80\x80", Neither},
+        {"\xFF", Neither},
+        {" ", LoginOnly},
+        {"   ", LoginOnly},
+        {" ann", LoginOnly},
+        {"ann ", LoginOnly},
+        {"ann\u00A0", LoginOnly},
+        {"\u3000ann", LoginOnly},
+        {"\u2800", LoginOnly},      // braille blank
+        {"al\u200Bice", LoginOnly}, // zero-width space, joiner
+        {"al\u200Dice", LoginOnly},
+        {"al\u2060ice", LoginOnly}, // word joiner
+        {"\u202Eecila", LoginOnly}, // right-to-left override
+        {"a\u202Ab", LoginOnly},
+        {"a\u2066b\u2069", LoginOnly}, // isolate
+        {"alice\u200F", LoginOnly},    // right-to-left mark
+        {"\uFEFFalice", LoginOnly},    // BOM
+        {"al\u00ADice", LoginOnly},    // soft hyphen
+        {"\u3164", LoginOnly},         // Hangul filler
+        {"alice\uFE0F", LoginOnly},    // variation selector
+        {"a\u2028b", LoginOnly},       // line separator
+        {"a\U000E0041", LoginOnly},    // tag
+    };
+    for (const auto& [name, verdict] : cases) {
+        EXPECT_EQ(validUserName(name), verdict == New) << name;
+        EXPECT_EQ(wellFormedUserName(name), verdict != Neither) << name;
     }
 }
 
@@ -28,22 +66,54 @@ TEST(AccountRules, DigestsAre32LowercaseHexCharacters) {
     }
 }
 
-TEST(LoginThrottle, AFullWindowOfFailuresBlocksUntilTheOldestExpires) {
-    using namespace std::chrono_literals;
+using namespace std::chrono_literals;
+
+TEST(LoginThrottle, FailuresHoldBackOnlyTheAddressThatMadeThem) {
     LoginThrottle t;
     const LoginThrottle::Clock::time_point start{};
     for (int i = 0; i < 4; ++i) {
         t.failed("ann", "10.0.0.1", start);
     }
-    t.succeeded("ann"); // a success forgets the name's failures
+    t.succeeded("ann", "10.0.0.1"); // a success forgets the name's failures from there
     for (int i = 0; i < 5; ++i) {
         EXPECT_TRUE(t.allowed("ann", "10.0.0.1", start + i * 1s));
         t.failed("ann", "10.0.0.1", start + i * 1s);
     }
-    EXPECT_FALSE(t.allowed("ann", "10.0.0.2", start + 10s)); // from any address
-    EXPECT_TRUE(t.allowed("bob", "10.0.0.1", start + 10s));
     EXPECT_FALSE(t.allowed("ann", "10.0.0.1", start + 59s));
-    EXPECT_TRUE(t.allowed("ann", "10.0.0.1", start + 60s)); // the first failure has expired
-    t.failed("ann", "10.0.0.1", start + 60s);
-    EXPECT_FALSE(t.allowed("ann", "10.0.0.1", start + 60s));
+    EXPECT_TRUE(t.allowed("ann", "10.0.0.2", start + 10s)); // the player, elsewhere
+    EXPECT_TRUE(t.allowed("bob", "10.0.0.1", start + 10s));
+    for (int i = 0; i < 15; ++i) {
+        t.failed("name" + std::to_string(i), "10.0.0.1", start + 10s);
+    }
+    EXPECT_FALSE(t.allowed("bob", "10.0.0.1", start + 10s)); // 20 from one address
+    EXPECT_TRUE(t.allowed("bob", "10.0.0.2", start + 10s));
+    EXPECT_TRUE(t.allowed("ann", "10.0.0.1", start + 70s)); // all a minute old
+}
+
+// Ten failures on a name cost nothing more; after that an address that failed on it waits
+// after its failure, twice as long for each further failure of the name, up to a minute.
+TEST(LoginThrottle, ANameUnderAttackSlowsTheFailingAddressesMoreAndMoreButNoOther) {
+    LoginThrottle t;
+    LoginThrottle::Clock::time_point now{};
+    const struct {
+        int nameFailures;
+        std::chrono::seconds wait;
+    } cases[] = {{10, 0s}, {11, 1s}, {12, 2s}, {13, 4s}, {16, 32s}, {17, 60s}, {30, 60s}};
+    int failures = 0;
+    for (const auto& k : cases) {
+        while (failures < k.nameFailures - 1) { // from addresses of their own
+            t.failed("ann", "10.1.0." + std::to_string(failures++), now);
+        }
+        const std::string mine = "10.2.0." + std::to_string(failures++);
+        t.failed("ann", mine, now);
+        if (k.wait > 0s) {
+            EXPECT_FALSE(t.allowed("ann", mine, now + k.wait - 1ms)) << k.nameFailures;
+        }
+        EXPECT_TRUE(t.allowed("ann", mine, now + k.wait)) << k.nameFailures;
+        EXPECT_TRUE(t.allowed("ann", "10.3.0.1", now)) << k.nameFailures;
+        now += k.wait;
+    }
+    now += 15min; // a quiet name starts over
+    t.failed("ann", "10.2.0.99", now);
+    EXPECT_TRUE(t.allowed("ann", "10.2.0.99", now));
 }

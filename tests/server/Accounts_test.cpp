@@ -9,8 +9,8 @@ TEST_F(ServerTest, RegistrationTakesAWellFormedNameOnceWithADigest) {
     auto c = client();
     const std::string pw = md5Hex("pw");
     const std::tuple<std::string, std::string, int32_t> cases[] = {
-        {"alice", pw, 1},    {"alice", md5Hex("other"), 0}, // taken
-        {"Łucja 李", pw, 1}, {"tab\there", pw, 0},
+        {"alice", pw, 1},    {"alice", md5Hex("other"), 0},                         // taken
+        {"Łucja 李", pw, 1}, {"tab\there", pw, 0},          {"al\u200Bice", pw, 0}, // invisible
         {"bob", "pw", 0}, // a password, not its digest
         {"bob", pw, 1},
     };
@@ -34,8 +34,8 @@ TEST_F(ServerTest, LoginAnswersTheIdForTheRightPasswordAndRefusesGuessersForAWhi
     EXPECT_EQ(scoreOf(*c, dora), (Ints{1500, 0, 0, 0}));
     EXPECT_EQ(ask(*c, EVENT_GETUSERINFO, {eve + 100}), Ints{0});
 
-    // Five failures refuse the name for a while, even with the right password; twenty refuse
-    // the address.
+    // Five failures refuse the name to this address for a while, even with the right password;
+    // twenty refuse the address.
     EXPECT_EQ(c->login("nobody", "right"), -1);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(c->login("dora", "guess"), -1);

@@ -1,7 +1,7 @@
 #pragma once
 // A real koralith-server process for a test: its own temporary folder and database, an
-// ephemeral port on 127.0.0.1 read from its start line, its output in a log file. The
-// destructor stops it and removes the folder.
+// ephemeral port on 127.0.0.1 read from its start line, its output in a log file (or in a pipe
+// that is read only up to the start line). The destructor stops it and removes the folder.
 
 #include <string>
 #include <sys/types.h>
@@ -12,7 +12,14 @@ std::string fileText(const std::string& path);
 
 class ServerProcess {
 public:
-    ServerProcess();
+    enum class Output {
+        LogFile,
+        // Standard error is a pipe the test stops reading after the start line: the server's
+        // writes to it block once the pipe is full. log() holds what was read.
+        UnreadPipe,
+    };
+
+    explicit ServerProcess(Output output = Output::LogFile);
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -28,13 +35,20 @@ public:
     unsigned short port() const { return listenPort; }
     std::string databasePath() const { return folder + "/koralith.db"; }
     std::string log() const { return fileText(folder + "/server.log"); }
+    // The log holds `text` within 5 s: lines reach it from a thread of the server's own.
+    bool logShows(const std::string& text) const;
 
     // Runs the server binary with exactly `args` until it exits (10 s at most); its exit code,
     // or -1, with its output in `output`.
     int runToExit(const std::vector<std::string>& args, std::string& output) const;
 
 private:
+    // Moves whatever the pipe holds now to the log file.
+    void drainPipe() const;
+
     std::string folder;
+    Output output;
+    int pipeEnd = -1; // the read end of the UnreadPipe
     pid_t pid = -1;
     unsigned short listenPort = 0;
 };
