@@ -40,8 +40,8 @@ constexpr const char* kSchema[] = {
 // still logs in by its exact name and a new name matching them in any case is refused.
 constexpr const char* kToVersion2[] = {
     "ALTER TABLE users ADD COLUMN name_key TEXT",
-    "UPDATE users SET name_key = lower(name)"
-    " WHERE id IN (SELECT MIN(id) FROM users GROUP BY lower(name))",
+    ("UPDATE users SET name_key = lower(name)"
+     " WHERE id IN (SELECT MIN(id) FROM users GROUP BY lower(name))"),
     "CREATE UNIQUE INDEX users_name_key ON users(name_key)",
 };
 

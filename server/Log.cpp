@@ -72,15 +72,15 @@ LogWriter::~LogWriter() {
 
 void LogWriter::write(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex);
+    const bool idle = queued.empty() && dropped == 0; // else the writer comes back for more
     // Once a line is dropped, the rest wait for the writer too: the count then stands exactly
     // where the lines went missing.
     if (dropped > 0 || queued.size() + line.size() + 1 > maxQueuedBytes) {
         ++dropped;
-        return;
+    } else {
+        queued += line;
+        queued += '\n';
     }
-    const bool idle = queued.empty(); // else the writer is busy and comes back for more
-    queued += line;
-    queued += '\n';
     if (idle) {
         wake.notify_one();
     }
