@@ -98,6 +98,13 @@ int ServerProcess::stop() {
     return child > 0 && kill(child, SIGTERM) == 0 ? reap(child) : -1;
 }
 
+void ServerProcess::crash() {
+    const pid_t child = std::exchange(pid, -1);
+    if (child > 0 && kill(child, SIGKILL) == 0) {
+        waitpid(child, nullptr, 0);
+    }
+}
+
 int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) const {
     const std::string path = folder + "/run.log";
     std::filesystem::remove(path);
