@@ -1,7 +1,7 @@
 #pragma once
 // Accounts, scores and finished games in one SQLite database (WAL mode, versioned schema,
-// prepared statements only). Not thread-safe: the server runs every call on one strand of the
-// worker pool, so calls are serial and in the order they were posted.
+// prepared statements only). Not thread-safe: Accounts runs every call on its database strand,
+// one at a time and in the order they were asked for.
 
 #include "GameRecord.h"
 

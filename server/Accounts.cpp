@@ -7,7 +7,8 @@
 
 Accounts::Accounts(asio::io_context& io, asio::any_io_executor hashing,
                    asio::any_io_executor database, AccountStore& store, HashCost cost)
-    : io(io), hashing(std::move(hashing)), database(std::move(database)), store(store), cost(cost) {
+    : io(io), hashing(std::move(hashing)), database(asio::make_strand(std::move(database))),
+      store(store), cost(cost) {
     decoySecret = hashSecret("decoy", cost).value_or("");
 }
 
@@ -57,10 +58,11 @@ void Accounts::userInfo(int32_t id, std::function<void(std::optional<UserInfo>)>
     });
 }
 
-void Accounts::recordGame(GameRecord record) {
-    asio::post(database, [this, record = std::move(record)] {
+void Accounts::recordGame(GameRecord record, std::function<void()> done) {
+    asio::post(database, [this, record = std::move(record), done = std::move(done)]() mutable {
         if (!store.recordGame(record)) {
             logLine("error: game of %d and %d not recorded", record.blackId, record.whiteId);
         }
+        asio::post(io, std::move(done));
     });
 }

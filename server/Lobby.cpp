@@ -3,7 +3,6 @@
 #include "Accounts.h"
 #include "EventCodes.h"
 #include "Log.h"
-#include "Packet.h"
 #include "Peer.h"
 
 #include <algorithm>
@@ -12,11 +11,7 @@
 namespace {
 
 void push(Peer& to, int32_t code, std::initializer_list<int32_t> values) {
-    CLDataBuffer fields;
-    for (int32_t v : values) {
-        fields.addInt(v);
-    }
-    to.send(buildResponsePacket(code, 0, &fields));
+    to.deliver(intPacket(code, 0, values));
 }
 
 int32_t winOutcome(int32_t colour) {
@@ -28,6 +23,21 @@ int32_t winOutcome(int32_t colour) {
 Lobby::Lobby(asio::io_context& io, Accounts& accounts, std::chrono::seconds moveTime, uint32_t seed)
     : io(io), accounts(accounts), moveTime(moveTime), random(seed) {}
 
+void Lobby::opened(Peer& peer) {
+    peer.state.connection = nextConnection++;
+    peers[peer.state.connection] = &peer;
+}
+
+Peer* Lobby::find(uint64_t connection) const {
+    auto found = peers.find(connection);
+    return found == peers.end() ? nullptr : found->second;
+}
+
+void Lobby::closed(Peer& peer) {
+    logout(peer);
+    peers.erase(peer.state.connection);
+}
+
 void Lobby::login(Peer& peer, int32_t userId, const std::string& name) {
     if (peer.state.userId == userId) {
         return;
@@ -35,9 +45,12 @@ void Lobby::login(Peer& peer, int32_t userId, const std::string& name) {
     logout(peer);
     auto found = online.find(userId);
     if (found != online.end()) {
+        Peer& old = *found->second;
         logLine("login %s (id %d) takes over from connection %llu", name.c_str(), userId,
-                static_cast<unsigned long long>(found->second->state.connection));
-        logout(*found->second);
+                static_cast<unsigned long long>(old.state.connection));
+        logout(old);
+        // Its client would go on as if logged in, and hear nothing more: it is told by a close.
+        old.end("logged in elsewhere");
     }
     peer.state.userId = userId;
     peer.state.userName = name;
@@ -128,10 +141,11 @@ Lobby::MoveAnswer Lobby::move(Peer& peer, int32_t x, int32_t y) {
     } else if (play == Game::Play::Full) {
         answer.outcome = OUTCOME_DRAW;
     }
-    push(game->opponentOf(peer), EVENT_OPPCHESS, {x, y, answer.over ? 1 : 0, answer.outcome});
+    Peer& opponent = game->opponentOf(peer);
     if (answer.over) {
         finish(*game, play == Game::Play::Five ? GameEnd::Five : GameEnd::Full, answer.outcome);
     }
+    push(opponent, EVENT_OPPCHESS, {x, y, answer.over ? 1 : 0, answer.outcome});
     return answer;
 }
 
@@ -140,20 +154,19 @@ void Lobby::quit(Peer& peer) {
     if (game == nullptr) {
         return;
     }
-    push(game->opponentOf(peer), EVENT_OPPQUIT, {peer.state.userId});
+    Peer& opponent = game->opponentOf(peer);
     finish(*game, GameEnd::Quit, winOutcome(::opponentOf(game->colourOf(peer))));
-}
-
-void Lobby::closed(Peer& peer) {
-    logout(peer);
+    push(opponent, EVENT_OPPQUIT, {peer.state.userId});
 }
 
 void Lobby::timedOut(Game& game) {
     const int32_t loser = game.toMove();
     const int32_t winnerId = game.seat(::opponentOf(loser)).state.userId;
-    push(game.seat(kBlack), EVENT_OVERTIME, {winnerId});
-    push(game.seat(kWhite), EVENT_OVERTIME, {winnerId});
+    Peer& black = game.seat(kBlack);
+    Peer& white = game.seat(kWhite);
     finish(game, GameEnd::Time, winOutcome(::opponentOf(loser)));
+    push(black, EVENT_OVERTIME, {winnerId});
+    push(white, EVENT_OVERTIME, {winnerId});
 }
 
 void Lobby::finish(Game& game, GameEnd reason, int32_t outcome) {
@@ -165,9 +178,20 @@ void Lobby::finish(Game& game, GameEnd reason, int32_t outcome) {
     static const char* const kOutcomes[] = {"black won", "white won", "draw"};
     logLine("game %llu ended: %s by %s after %zu moves", static_cast<unsigned long long>(game.id()),
             kOutcomes[outcome], gameEndName(reason), record.moves.size());
-    game.seat(kBlack).state.game = nullptr;
-    game.seat(kWhite).state.game = nullptr;
-    accounts.recordGame(std::move(record));
+    uint64_t seats[2];
+    for (int32_t colour : {kBlack, kWhite}) {
+        Peer& p = game.seat(colour);
+        p.state.game = nullptr;
+        ++p.state.recording;
+        seats[colour == kBlack ? 0 : 1] = p.state.connection;
+    }
+    accounts.recordGame(std::move(record), [this, seats] {
+        for (uint64_t connection : seats) {
+            if (Peer* p = find(connection)) {
+                p->recorded();
+            }
+        }
+    });
     games.erase(&game); // may destroy the game: nothing touches it after this
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // argon2id (libsodium) of the digest a client sends in place of its password. The stored string
 // carries its own random salt and limits, so a verify needs nothing else. Both calls are slow on
-// purpose: the worker pool runs them, never the io thread.
-
-#include "ServerOptions.h"
+// purpose: Accounts runs them on the hashing pool, never on the io thread.
 
 #include <optional>
 #include <string>
+
+enum class HashCost {
+    Interactive, // libsodium's interactive limits: what a real server uses
+    Minimum,     // libsodium's minimum limits: for tests and load runs only
+};
 
 // Once, before any thread uses libsodium. False when the library cannot start.
 bool startPasswordHashing();

@@ -2,28 +2,57 @@
 // One client connection as the request handling sees it: somewhere to send whole packets, and
 // the connection's place in the lobby. A Session is the real one; the fuzzer has its own.
 // Io thread only.
+//
+// A connection takes one request at a time. While a request waits on a worker (`busy`), or while
+// the end of a game it played waits on the database (`recording`), its next request waits too.
+// While a game's end is being recorded, what the connection is sent is held back: nobody hears
+// of an end before it is on disk, and nothing sent after it overtakes it.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 class Game;
 
 struct PeerState {
-    uint64_t connection = 0; // set by RequestHandler::opened, never reused
+    uint64_t connection = 0; // set by Lobby::opened, never reused
     int32_t userId = -1;     // -1: not logged in
     std::string userName;
-    bool waiting = false;  // in the match queue
-    Game* game = nullptr;  // the running game it plays in, owned by the Lobby
-    int pendingLogins = 0; // logins and registrations on the worker pool
+    bool waiting = false; // in the match queue
+    Game* game = nullptr; // the running game it plays in, owned by the Lobby
+    bool busy = false;    // one of its requests waits on a worker
+    int recording = 0;    // ends of its games that wait on the database
 };
 
 class Peer {
 public:
     virtual ~Peer() = default;
-    // Queues one whole packet, length field included. Ignored once the connection is closed.
-    virtual void send(std::vector<uint8_t> packet) = 0;
+
+    // Sends one whole packet, length field included, or keeps it until the recording is done.
+    void deliver(std::vector<uint8_t> packet);
+    // The request that waited on a worker has been answered.
+    void answered();
+    // A recording of a game's end that this peer waited on is done: what was held goes out.
+    void recorded();
+    // The connection may take its next request.
+    bool ready() const { return !state.busy && state.recording == 0; }
+
     virtual const std::string& address() const = 0;
+    // Called when the peer has become ready: a Session goes on with the requests that waited.
+    virtual void resume() {}
+    // Closes the connection cleanly: later, not under the caller, and after what was sent before.
+    virtual void end(const char* why) { (void)why; }
 
     PeerState state;
+
+protected:
+    // Queues one whole packet. Ignored once the connection is closed.
+    virtual void send(std::vector<uint8_t> packet) = 0;
+
+private:
+    std::vector<std::vector<uint8_t>> held; // while recording
 };
+
+// An answer (seq > 0) or a push (seq 0) whose fields are all integers.
+std::vector<uint8_t> intPacket(int32_t code, uint32_t seq, std::initializer_list<int32_t> values);

@@ -8,36 +8,39 @@
 #include "Packet.h"
 #include "Peer.h"
 
+#include <cassert>
+
 RequestHandler::RequestHandler(Lobby& lobby, Accounts& accounts, std::string notice,
                                std::string noticeDate)
     : lobby(lobby), accounts(accounts), noticeText(std::move(notice)),
       noticeDate(std::move(noticeDate)) {}
 
 void RequestHandler::opened(Peer& peer) {
-    peer.state.connection = nextConnection++;
-    peers[peer.state.connection] = &peer;
+    lobby.opened(peer);
 }
 
 void RequestHandler::closed(Peer& peer) {
     lobby.closed(peer);
-    peers.erase(peer.state.connection);
-}
-
-Peer* RequestHandler::find(uint64_t connection) const {
-    auto found = peers.find(connection);
-    return found == peers.end() ? nullptr : found->second;
 }
 
 void RequestHandler::answer(Peer& peer, int32_t code, uint32_t seq,
                             std::initializer_list<int32_t> values) {
-    CLDataBuffer fields;
-    for (int32_t v : values) {
-        fields.addInt(v);
-    }
-    peer.send(buildResponsePacket(code, seq, &fields));
+    peer.deliver(intPacket(code, seq, values));
+}
+
+template <typename Then>
+auto RequestHandler::whenDone(Peer& peer, Then then) {
+    peer.state.busy = true;
+    return [this, connection = peer.state.connection, then = std::move(then)](auto result) {
+        if (Peer* p = lobby.find(connection)) {
+            then(*p, std::move(result));
+            p->answered();
+        }
+    };
 }
 
 bool RequestHandler::handle(Peer& peer, const uint8_t* body, size_t length) {
+    assert(peer.ready());
     if (length < kRequestHeaderSize || readWord(body + 4) != kRequestWord) {
         return false;
     }
@@ -93,8 +96,7 @@ void RequestHandler::login(Peer& peer, uint32_t seq, const CLDataBuffer& fields)
     const std::optional<std::string> name = fields.stringAt(0);
     const std::optional<std::string> digest = fields.stringAt(1);
     const auto now = LoginThrottle::Clock::now();
-    if (!name || !digest || peer.state.pendingLogins >= kMaxPendingLogins ||
-        !throttle.allowed(*name, peer.address(), now)) {
+    if (!name || !digest || !throttle.allowed(*name, peer.address(), now)) {
         answer(peer, EVENT_LOGIN, seq, {0});
         return;
     }
@@ -103,48 +105,36 @@ void RequestHandler::login(Peer& peer, uint32_t seq, const CLDataBuffer& fields)
         answer(peer, EVENT_LOGIN, seq, {0});
         return;
     }
-    ++peer.state.pendingLogins;
-    const uint64_t connection = peer.state.connection;
-    accounts.login(
-        *name, *digest, [this, connection, seq, name = *name](std::optional<int32_t> id) {
-            Peer* p = find(connection);
-            if (p == nullptr) {
-                return;
-            }
-            --p->state.pendingLogins;
-            if (!id) {
-                throttle.failed(name, p->address(), LoginThrottle::Clock::now());
-                logLine("login failed for %s from %s", name.c_str(), p->address().c_str());
-                answer(*p, EVENT_LOGIN, seq, {0});
-                return;
-            }
-            throttle.succeeded(name, p->address());
-            lobby.login(*p, *id, name);
-            answer(*p, EVENT_LOGIN, seq, {1, *id});
-        });
+    accounts.login(*name, *digest,
+                   whenDone(peer, [this, seq, name = *name](Peer& p, std::optional<int32_t> id) {
+                       if (!id) {
+                           throttle.failed(name, p.address(), LoginThrottle::Clock::now());
+                           logLine("login failed for %s from %s", name.c_str(),
+                                   p.address().c_str());
+                           answer(p, EVENT_LOGIN, seq, {0});
+                           return;
+                       }
+                       throttle.succeeded(name, p.address());
+                       lobby.login(p, *id, name);
+                       answer(p, EVENT_LOGIN, seq, {1, *id});
+                   }));
 }
 
 void RequestHandler::registerUser(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
     const std::optional<std::string> name = fields.stringAt(0);
     const std::optional<std::string> digest = fields.stringAt(1);
-    if (!name || !digest || !validUserName(*name) || !validDigest(*digest) ||
-        peer.state.pendingLogins >= kMaxPendingLogins) {
+    if (!name || !digest || !validUserName(*name) || !validDigest(*digest)) {
         answer(peer, EVENT_REG, seq, {0});
         return;
     }
-    ++peer.state.pendingLogins;
-    const uint64_t connection = peer.state.connection;
-    accounts.registerUser(*name, *digest,
-                          [this, connection, seq, name = *name](std::optional<int32_t> id) {
-                              if (id) {
-                                  logLine("registered %s (id %d)", name.c_str(), *id);
-                              }
-                              Peer* p = find(connection);
-                              if (p != nullptr) {
-                                  --p->state.pendingLogins;
-                                  answer(*p, EVENT_REG, seq, {id ? 1 : 0});
-                              }
-                          });
+    accounts.registerUser(
+        *name, *digest,
+        whenDone(peer, [this, seq, name = *name](Peer& p, std::optional<int32_t> id) {
+            if (id) {
+                logLine("registered %s (id %d)", name.c_str(), *id);
+            }
+            answer(p, EVENT_REG, seq, {id ? 1 : 0});
+        }));
 }
 
 void RequestHandler::userInfo(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
@@ -153,14 +143,9 @@ void RequestHandler::userInfo(Peer& peer, uint32_t seq, const CLDataBuffer& fiel
         answer(peer, EVENT_GETUSERINFO, seq, {0});
         return;
     }
-    const uint64_t connection = peer.state.connection;
-    accounts.userInfo(*id, [this, connection, seq](std::optional<UserInfo> info) {
-        Peer* p = find(connection);
-        if (p == nullptr) {
-            return;
-        }
+    accounts.userInfo(*id, whenDone(peer, [this, seq](Peer& p, std::optional<UserInfo> info) {
         if (!info) {
-            answer(*p, EVENT_GETUSERINFO, seq, {0});
+            answer(p, EVENT_GETUSERINFO, seq, {0});
             return;
         }
         CLDataBuffer out;
@@ -170,8 +155,8 @@ void RequestHandler::userInfo(Peer& peer, uint32_t seq, const CLDataBuffer& fiel
         out.addInt(info->wins);
         out.addInt(info->losses);
         out.addInt(info->draws);
-        p->send(buildResponsePacket(EVENT_GETUSERINFO, seq, &out));
-    });
+        p.deliver(buildResponsePacket(EVENT_GETUSERINFO, seq, &out));
+    }));
 }
 
 void RequestHandler::notice(Peer& peer, uint32_t seq) {
@@ -183,7 +168,7 @@ void RequestHandler::notice(Peer& peer, uint32_t seq) {
     out.addInt(1);
     out.addString(noticeText.c_str());
     out.addString(noticeDate.c_str());
-    peer.send(buildResponsePacket(EVENT_GETNOTICE, seq, &out));
+    peer.deliver(buildResponsePacket(EVENT_GETNOTICE, seq, &out));
 }
 
 void RequestHandler::move(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {

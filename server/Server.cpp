@@ -5,8 +5,8 @@
 
 #include <vector>
 
-Server::Server(asio::io_context& io, RequestHandler& handler)
-    : handler(handler), acceptor(io), retry(io) {}
+Server::Server(asio::io_context& io, RequestHandler& handler, ConnectionLimits limits)
+    : handler(handler), limits(limits), acceptor(io), retry(io) {}
 
 bool Server::listen(const asio::ip::tcp::endpoint& at, std::error_code& ec) {
     acceptor.open(at.protocol(), ec);
@@ -47,12 +47,32 @@ void Server::doAccept() {
             });
             return;
         }
-        auto session = std::make_shared<Session>(std::move(socket), handler,
-                                                 [this](Session& s) { sessions.erase(&s); });
-        sessions.emplace(session.get(), session);
-        session->start();
+        admit(std::move(socket));
         doAccept();
     });
+}
+
+void Server::admit(asio::ip::tcp::socket socket) {
+    std::error_code ec;
+    const auto endpoint = socket.remote_endpoint(ec);
+    const std::string address = ec ? std::string("unknown") : endpoint.address().to_string();
+    int& open = perAddress[address];
+    if (open >= limits.perAddress) {
+        logLine("connection from %s refused: %d open from there", address.c_str(), open);
+        socket.close(ec);
+        return;
+    }
+    ++open;
+    auto session = std::make_shared<Session>(
+        std::move(socket), address, handler, limits.idleBeforeLogin, [this, address](Session& s) {
+            sessions.erase(&s);
+            auto found = perAddress.find(address);
+            if (found != perAddress.end() && --found->second == 0) {
+                perAddress.erase(found);
+            }
+        });
+    sessions.emplace(session.get(), session);
+    session->start();
 }
 
 void Server::stop() {

@@ -1,8 +1,10 @@
 #include "ServerOptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -39,6 +41,18 @@ bool parseListen(const std::string& text, ServerOptions& out) {
     return true;
 }
 
+// The options that take a whole number from 1 to `high`.
+struct NumberOption {
+    const char* name;
+    long high;
+    int ServerOptions::*field;
+};
+constexpr NumberOption kNumbers[] = {
+    {"--move-seconds", 86400, &ServerOptions::moveSeconds},
+    {"--idle-seconds", 86400, &ServerOptions::idleSeconds},
+    {"--connections-per-address", 1000000, &ServerOptions::connectionsPerAddress},
+};
+
 } // namespace
 
 const char* serverUsage() {
@@ -48,6 +62,10 @@ const char* serverUsage() {
            "  --db PATH            SQLite database of accounts and games (default koralith.db)\n"
            "  --notice TEXT        one line shown in the players' main menu\n"
            "  --move-seconds N     time for each move, 1 to 86400 (default 60)\n"
+           "  --idle-seconds N     a connection that completes no request for N seconds\n"
+           "                       before it logs in is closed, 1 to 86400 (default 60)\n"
+           "  --connections-per-address N\n"
+           "                       open connections from one address, 1 to 1000000 (default 64)\n"
            "  --hash-cost COST     password hashing: interactive (default) or min\n"
            "                       (min is for tests and load runs only)\n"
            "  --help               this text\n";
@@ -60,8 +78,10 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             out.help = true;
             continue;
         }
+        const auto number = std::find_if(std::begin(kNumbers), std::end(kNumbers),
+                                         [&](const NumberOption& n) { return option == n.name; });
         if (option != "--listen" && option != "--db" && option != "--notice" &&
-            option != "--move-seconds" && option != "--hash-cost") {
+            option != "--hash-cost" && number == std::end(kNumbers)) {
             error = "unknown option " + option;
             return false;
         }
@@ -70,8 +90,14 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             return false;
         }
         const std::string value = argv[++i];
-        long number = 0;
-        if (option == "--listen") {
+        long parsed = 0;
+        if (number != std::end(kNumbers)) {
+            if (!parseInteger(value.c_str(), 1, number->high, parsed)) {
+                error = option + " needs a whole number from 1 to " + std::to_string(number->high);
+                return false;
+            }
+            out.*(number->field) = static_cast<int>(parsed);
+        } else if (option == "--listen") {
             if (!parseListen(value, out)) {
                 error = "--listen needs ADDR:PORT, not \"" + value + "\"";
                 return false;
@@ -84,12 +110,6 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             out.databasePath = value;
         } else if (option == "--notice") {
             out.notice = value;
-        } else if (option == "--move-seconds") {
-            if (!parseInteger(value.c_str(), 1, 86400, number)) {
-                error = "--move-seconds needs a whole number from 1 to 86400";
-                return false;
-            }
-            out.moveSeconds = static_cast<int>(number);
         } else if (value == "interactive" || value == "min") {
             out.hashCost = value == "min" ? HashCost::Minimum : HashCost::Interactive;
         } else {

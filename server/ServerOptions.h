@@ -1,12 +1,9 @@
 #pragma once
 // The command line of koralith-server.
 
-#include <string>
+#include "PasswordHash.h"
 
-enum class HashCost {
-    Interactive, // libsodium's interactive limits: what a real server uses
-    Minimum,     // libsodium's minimum limits: for tests and load runs only
-};
+#include <string>
 
 struct ServerOptions {
     std::string listenHost = "127.0.0.1";
@@ -14,6 +11,8 @@ struct ServerOptions {
     std::string databasePath = "koralith.db";
     std::string notice; // empty: no notice is offered
     int moveSeconds = 60;
+    int idleSeconds = 60; // before login
+    int connectionsPerAddress = 64;
     HashCost hashCost = HashCost::Interactive;
     bool help = false;
 };

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cstring>
 
-Session::Session(asio::ip::tcp::socket socket, RequestHandler& handler, ClosedHandler onClosed)
-    : socket(std::move(socket)), handler(handler), onClosed(std::move(onClosed)) {
+Session::Session(asio::ip::tcp::socket socket, std::string address, RequestHandler& handler,
+                 std::chrono::milliseconds idleLimit, ClosedHandler onClosed)
+    : socket(std::move(socket)), timer(this->socket.get_executor()), handler(handler),
+      onClosed(std::move(onClosed)), remote(std::move(address)), idleLimit(idleLimit) {
     std::error_code ec;
-    const auto endpoint = this->socket.remote_endpoint(ec);
-    remote = ec ? std::string("unknown") : endpoint.address().to_string();
     this->socket.set_option(asio::ip::tcp::no_delay(true), ec);
 }
 
@@ -23,21 +23,104 @@ void Session::start() {
     logLine("connection %llu from %s", static_cast<unsigned long long>(state.connection),
             remote.c_str());
     windowStart = std::chrono::steady_clock::now();
+    completed();
     doRead();
 }
 
 void Session::close(const char* why) {
-    if (!open) {
+    if (phase == Phase::Closed) {
         return;
     }
-    open = false;
-    logLine("connection %llu closed: %s", static_cast<unsigned long long>(state.connection), why);
+    const bool told = phase == Phase::Ending;
+    phase = Phase::Closed;
+    if (!told) {
+        logLine("connection %llu closed: %s", static_cast<unsigned long long>(state.connection),
+                why);
+    }
     std::error_code ignored;
     socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket.close(ignored);
+    timer.cancel();
     queue.clear();
-    handler.closed(*this);
+    if (!told) {
+        handler.closed(*this);
+    }
     onClosed(*this); // may drop the owner's reference: the pending handlers hold their own
+}
+
+void Session::end(const char* why) {
+    asio::post(socket.get_executor(), [self = shared_from_this(), why] {
+        if (self->phase != Phase::Open) {
+            return;
+        }
+        self->phase = Phase::Ending;
+        logLine("connection %llu closed: %s",
+                static_cast<unsigned long long>(self->state.connection), why);
+        self->handler.closed(*self);
+        self->timer.expires_after(kLinger);
+        self->timer.async_wait([self](std::error_code ec) {
+            if (!ec && self->phase == Phase::Ending) {
+                self->close("ended");
+            }
+        });
+        if (self->writing.empty()) {
+            self->endSending();
+        }
+        if (self->paused) { // read again, to hear the client close
+            self->paused = false;
+            self->filled = 0;
+            self->doRead();
+        }
+    });
+}
+
+void Session::endSending() {
+    std::error_code ignored;
+    socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+}
+
+void Session::resume() {
+    if (phase != Phase::Open) {
+        return;
+    }
+    completed();
+    if (!paused) {
+        return;
+    }
+    paused = false;
+    // Not under the caller, who is in the middle of the RequestHandler's work.
+    asio::post(socket.get_executor(), [self = shared_from_this()] {
+        if (self->phase == Phase::Open) {
+            if (self->takePackets()) {
+                self->doRead();
+            }
+        } else if (self->phase == Phase::Ending) {
+            self->filled = 0;
+            self->doRead();
+        }
+    });
+}
+
+void Session::completed() {
+    if (state.userId >= 0) {
+        if (idleArmed) {
+            idleArmed = false;
+            timer.cancel();
+        }
+        return;
+    }
+    idleArmed = true;
+    timer.expires_after(idleLimit);
+    timer.async_wait([self = shared_from_this()](std::error_code ec) {
+        // A wait that ran out just as a newer one was set is not the newer one running out.
+        if (ec || self->phase != Phase::Open ||
+            self->timer.expiry() > std::chrono::steady_clock::now()) {
+            return;
+        }
+        if (self->state.userId < 0 && !self->state.busy) {
+            self->close("idle");
+        }
+    });
 }
 
 void Session::doRead() {
@@ -47,6 +130,11 @@ void Session::doRead() {
                                if (ec) {
                                    self->close(ec == asio::error::eof ? "by the client"
                                                                       : "read failed");
+                                   return;
+                               }
+                               if (self->phase == Phase::Ending) { // no longer heard
+                                   self->filled = 0;
+                                   self->doRead();
                                    return;
                                }
                                self->filled += n;
@@ -59,6 +147,10 @@ void Session::doRead() {
 bool Session::takePackets() {
     size_t at = 0;
     while (filled - at >= kLengthFieldSize) {
+        if (!ready()) {
+            paused = true;
+            break;
+        }
         const uint32_t length = readWord(inbox.data() + at);
         if (length < kRequestHeaderSize || length > kMaxBodyBytes) {
             logLine("error: connection %llu sent a length of %u bytes",
@@ -81,10 +173,13 @@ bool Session::takePackets() {
             close("not a request");
             return false;
         }
-        if (!open) {
+        if (phase != Phase::Open) {
             return false;
         }
         at += kLengthFieldSize + length;
+        if (ready()) {
+            completed();
+        }
     }
     // Keep the partial packet at the front, with room for all of it.
     std::memmove(inbox.data(), inbox.data() + at, filled - at);
@@ -99,7 +194,7 @@ bool Session::takePackets() {
         std::memcpy(resized.data(), inbox.data(), filled);
         inbox.swap(resized);
     }
-    return true;
+    return !paused;
 }
 
 bool Session::countRequest() {
@@ -112,7 +207,7 @@ bool Session::countRequest() {
 }
 
 void Session::send(std::vector<uint8_t> packet) {
-    if (!open || overflowed) {
+    if (phase != Phase::Open || overflowed) {
         return;
     }
     queuedBytes += packet.size();
@@ -151,8 +246,13 @@ void Session::doWrite() {
             self->close("write failed");
             return;
         }
-        if (self->open && !self->queue.empty()) {
+        if (self->phase == Phase::Closed) {
+            return;
+        }
+        if (!self->queue.empty()) {
             self->doWrite();
+        } else if (self->phase == Phase::Ending) {
+            self->endSending();
         }
     });
 }

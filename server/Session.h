@@ -1,14 +1,17 @@
 #pragma once
 // One client connection, shaped like the asio chat example with a buffered read: doRead takes
-// whatever has arrived, and every complete packet in it (4-byte length, body) goes to the
-// RequestHandler, so a burst of requests costs one read; answers and pushes queue up in send()
-// with one write in flight. The session closes itself, and only itself, on a length that
-// cannot be a request, a flood of requests, or an output queue its client does not read.
-// Io thread only.
+// whatever has arrived, and the complete packets in it (4-byte length, body) go to the
+// RequestHandler one after the other, so a burst of requests costs one read; answers and pushes
+// queue up in send() with one write in flight. While the peer is not ready (a request waits on a
+// worker, a game's end on the database) the packets stay in the inbox and nothing more is read,
+// until resume(). The session closes itself, and only itself, on a length that cannot be a
+// request, a flood of requests, an output queue its client does not read, or no request
+// completed within the idle limit while not logged in. Io thread only.
 
 #include "Peer.h"
 
 #include <asio/ip/tcp.hpp>
+#include <asio/steady_timer.hpp>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -24,30 +27,49 @@ public:
     static constexpr uint32_t kMaxBodyBytes = 64 * 1024;
     static constexpr int kMaxRequestsPerSecond = 200;
     static constexpr size_t kMaxQueuedBytes = 1024 * 1024;
+    // How long an ended connection waits for its client to close its side.
+    static constexpr std::chrono::seconds kLinger{5};
 
     using ClosedHandler = std::function<void(Session&)>;
 
-    Session(asio::ip::tcp::socket socket, RequestHandler& handler, ClosedHandler onClosed);
+    // `idleLimit`: how long the connection may go without completing a request before it logs
+    // in. `onClosed` hears once that the socket is closed.
+    Session(asio::ip::tcp::socket socket, std::string address, RequestHandler& handler,
+            std::chrono::milliseconds idleLimit, ClosedHandler onClosed);
 
     void start();
-    void send(std::vector<uint8_t> packet) override;
     const std::string& address() const override { return remote; }
-    // Idempotent; the RequestHandler and the owner hear of it once.
+    void resume() override;
+    // The RequestHandler hears of it at once; the socket closes once the queued packets are out
+    // and the client has closed its side, or after kLinger.
+    void end(const char* why) override;
+    // At once. Idempotent; the RequestHandler and the owner hear of it once.
     void close(const char* why);
 
 private:
+    void send(std::vector<uint8_t> packet) override;
     void doRead();
-    // Hands over every complete packet in the inbox; false once the session has closed.
+    // Hands over the complete packets in the inbox while the peer is ready; false when reading
+    // is to stop (closed, ending, or paused until resume).
     bool takePackets();
     void doWrite();
     bool countRequest();
+    // A request has been answered: the idle limit starts again, unless logged in.
+    void completed();
+    void endSending();
+
+    enum class Phase { Open, Ending, Closed };
 
     asio::ip::tcp::socket socket;
+    asio::steady_timer timer; // the idle limit while open, the linger while ending
     RequestHandler& handler;
     ClosedHandler onClosed;
     std::string remote;
-    bool open = true;
+    std::chrono::milliseconds idleLimit;
+    Phase phase = Phase::Open;
+    bool paused = false;     // packets wait in the inbox, and nothing is read, until resume()
     bool overflowed = false; // closing, as soon as the current work is done
+    bool idleArmed = false;
 
     static constexpr size_t kInboxStart = 512;
     std::vector<uint8_t> inbox = std::vector<uint8_t>(kInboxStart);

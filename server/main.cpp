@@ -71,12 +71,15 @@ int main(int argc, char** argv) {
 
     asio::io_context io(1);
     asio::thread_pool hashing(2);
-    asio::thread_pool database(1); // one thread: database calls run one at a time, in order
+    // A thread of its own, so that a game's end never waits behind password hashing. Accounts
+    // keeps the database calls one at a time whatever runs them.
+    asio::thread_pool database(1);
     Accounts accounts(io, hashing.get_executor(), database.get_executor(), *store,
                       options.hashCost);
     Lobby lobby(io, accounts, std::chrono::seconds(options.moveSeconds), std::random_device{}());
     RequestHandler handler(lobby, accounts, options.notice, minuteText(std::time(nullptr)));
-    Server server(io, handler);
+    Server server(io, handler,
+                  {std::chrono::seconds(options.idleSeconds), options.connectionsPerAddress});
     if (!server.listen(asio::ip::tcp::endpoint(address, options.listenPort), ec)) {
         std::fprintf(stderr, "koralith-server: cannot listen on %s:%u: %s\n",
                      options.listenHost.c_str(), unsigned(options.listenPort),
@@ -97,7 +100,8 @@ int main(int argc, char** argv) {
     });
     io.run();
 
-    // What was answered as done reaches the database before the process ends.
+    // What was asked of the database reaches it before the process ends; the answers that
+    // waited on it find their connections closed.
     hashing.join();
     database.join();
     io.restart();

@@ -185,8 +185,9 @@ void LoadBot::onPush(int32_t code, const std::vector<int32_t>& ints) {
     } else if (code == EVENT_OPPCHESS && ints.size() >= 4 && playing) {
         if (opponent != nullptr && stats.measuring) {
             const auto waited = std::chrono::steady_clock::now() - opponent->moveSentAt;
-            stats.relayMicros.push_back(
-                uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(waited).count()));
+            (ints[2] == 1 ? stats.endMicros : stats.relayMicros)
+                .push_back(uint32_t(
+                    std::chrono::duration_cast<std::chrono::microseconds>(waited).count()));
         }
         if (ints[0] >= 0 && ints[0] < 15 && ints[1] >= 0 && ints[1] < 15) {
             board[ints[0] * 15 + ints[1]] = int8_t(3 - colour);

@@ -24,7 +24,10 @@ struct LoadStats {
     size_t moves = 0;  // accepted moves while measuring
     size_t games = 0;  // games ended while measuring
     size_t errors = 0;
-    std::vector<uint32_t> relayMicros; // move sent by one bot until the push reached the other
+    // A move sent by one bot until its push reached the other; the moves that end a game apart,
+    // since their push waits for the game's record to commit.
+    std::vector<uint32_t> relayMicros;
+    std::vector<uint32_t> endMicros;
     std::unordered_map<int32_t, LoadBot*> byId;
     std::string lastError;
 };

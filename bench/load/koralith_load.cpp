@@ -1,7 +1,8 @@
 // koralith-load: protocol bots against a koralith-server on this machine (loopback only). They
 // register, log in, match and play random legal games to their end, again and again, for a
-// bounded time; then the tool reports the connections held, games and moves per second, and the
-// move relay latency beside a bare TCP echo's round trip measured in the same run.
+// bounded time; then the tool reports the connections held, games and moves per second, the
+// move relay latency beside a bare TCP echo's round trip measured in the same run, and the
+// server's CPU time per move.
 //
 //   koralith-load --port P [--bots N] [--seconds S] [--think-ms T] [--server-pid PID]
 //
@@ -204,6 +205,8 @@ int main(int argc, char** argv) {
                 }
                 const uint32_t relay50 = percentile(stats.relayMicros, 0.50);
                 const uint32_t relay99 = percentile(stats.relayMicros, 0.99);
+                const uint32_t end50 = percentile(stats.endMicros, 0.50);
+                const uint32_t end99 = percentile(stats.endMicros, 0.99);
                 const uint32_t echo50 = percentile(echo.roundTripMicros, 0.50);
                 const uint32_t echo99 = percentile(echo.roundTripMicros, 0.99);
                 std::printf("bots %d, think %d ms, measured %.1f s\n", o.bots, o.thinkMs, elapsed);
@@ -217,15 +220,20 @@ int main(int argc, char** argv) {
                 std::printf("games per second     %.1f\n", double(stats.games) / elapsed);
                 std::printf("relay latency        p50 %u us, p99 %u us (%zu samples)\n", relay50,
                             relay99, stats.relayMicros.size());
+                std::printf("game end relayed     p50 %u us, p99 %u us (%zu samples)\n", end50,
+                            end99, stats.endMicros.size());
                 std::printf("bare echo round trip p50 %u us, p99 %u us (%zu samples, %zu errors)\n",
                             echo50, echo99, echo.roundTripMicros.size(), echo.errors);
                 std::printf("relay p99 / echo p99 %.2f\n",
                             echo99 ? double(relay99) / double(echo99) : 0.0);
+                const double serverCpu =
+                    o.serverPid ? cpuSeconds(o.serverPid) - serverCpuStart : 0.0;
                 std::printf("cpu                  server %.0f%%, load tool %.0f%%, machine busy "
                             "%.0f%% of 2 cores\n",
-                            o.serverPid ? 100 * (cpuSeconds(o.serverPid) - serverCpuStart) / elapsed
-                                        : 0.0,
-                            100 * (ownCpu() - ownCpuStart) / elapsed, 100 * busy);
+                            100 * serverCpu / elapsed, 100 * (ownCpu() - ownCpuStart) / elapsed,
+                            100 * busy);
+                std::printf("server cpu per move  %.1f us\n",
+                            stats.moves ? 1e6 * serverCpu / double(stats.moves) : 0.0);
                 std::printf("load average         before %s, after %s\n", loadBefore.c_str(),
                             loadAverage().c_str());
                 std::fflush(stdout);

@@ -7,8 +7,9 @@ build=build
 if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then build=$1; shift; fi
 dir=$(mktemp -d)
 ulimit -n "$(ulimit -Hn)"
+# Every bot comes from 127.0.0.1: the cap on one address's connections is lifted.
 "$build/bin/koralith-server" --listen 127.0.0.1:0 --db "$dir/load.db" --hash-cost min \
-    2> "$dir/server.log" &
+    --connections-per-address 1000000 2> "$dir/server.log" &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$dir"' EXIT
 port=

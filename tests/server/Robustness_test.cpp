@@ -112,6 +112,7 @@ TEST(ServerCommandLine, BadOptionsAndUnusableDatabasesStopAtOnce) {
     } cases[] = {
         {{"--bogus"}, 2, "unknown option --bogus"},
         {{"--move-seconds", "0"}, 2, "--move-seconds needs a whole number"},
+        {{"--connections-per-address", "0"}, 2, "needs a whole number from 1 to 1000000"},
         {{"--listen", "nohost:1", "--db", "/nonexistent/x"}, 2, "numeric address"},
         {{"--listen", "127.0.0.1:0", "--db", "/nonexistent/k.db"}, 1, "cannot open database"},
         {{"--listen", "127.0.0.1:0", "--db", junk}, 1, "cannot use database"},

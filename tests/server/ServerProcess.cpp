@@ -141,6 +141,13 @@ void ServerProcess::drainPipe() const {
     }
 }
 
+void ServerProcess::crash() {
+    const pid_t child = std::exchange(pid, -1);
+    if (child > 0 && kill(child, SIGKILL) == 0) {
+        waitpid(child, nullptr, 0);
+    }
+}
+
 int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) const {
     const std::string path = folder + "/run.log";
     std::filesystem::remove(path);

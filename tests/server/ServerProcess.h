@@ -30,6 +30,8 @@ public:
     bool start(const std::vector<std::string>& extra = {});
     // SIGTERM and wait (10 s at most, then SIGKILL). The exit status as waitpid gives it.
     int stop();
+    // SIGKILL and wait: the server gets no chance to finish anything.
+    void crash();
     bool running() const { return pid > 0; }
 
     unsigned short port() const { return listenPort; }

@@ -58,6 +58,10 @@ public:
     std::optional<Message> waitPush(int32_t code, std::chrono::milliseconds limit = kWait) {
         return take([&](const Message& m) { return m.code == code; }, limit);
     }
+    // Whatever comes next, in the order it arrived.
+    std::optional<Message> next(std::chrono::milliseconds limit = kWait) {
+        return take([](const Message&) { return true; }, limit);
+    }
     // No push of `code` arrives within `limit`.
     bool noPush(int32_t code, std::chrono::milliseconds limit) { return !waitPush(code, limit); }
     // The server closes the connection within `limit`; whatever arrives before is kept unread.

@@ -1,0 +1,42 @@
+#include "Peer.h"
+
+#include "Packet.h"
+
+#include <cassert>
+
+void Peer::deliver(std::vector<uint8_t> packet) {
+    if (state.recording > 0) {
+        held.push_back(std::move(packet));
+        return;
+    }
+    send(std::move(packet));
+}
+
+void Peer::answered() {
+    state.busy = false;
+    if (ready()) {
+        resume();
+    }
+}
+
+void Peer::recorded() {
+    assert(state.recording > 0);
+    if (--state.recording > 0) {
+        return;
+    }
+    for (std::vector<uint8_t>& packet : held) {
+        send(std::move(packet));
+    }
+    held.clear();
+    if (ready()) {
+        resume();
+    }
+}
+
+std::vector<uint8_t> intPacket(int32_t code, uint32_t seq, std::initializer_list<int32_t> values) {
+    CLDataBuffer fields;
+    for (int32_t v : values) {
+        fields.addInt(v);
+    }
+    return buildResponsePacket(code, seq, &fields);
+}

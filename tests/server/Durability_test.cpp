@@ -1,0 +1,144 @@
+// A game's end reaches its players only once its record and the scores have committed, so that a
+// server killed the moment a player hears of the end still has both after a restart. The test
+// holds the database's write lock while the game ends: the server cannot commit before the test
+// lets it, and one that tells the end earlier is killed while its commit is still waiting.
+
+#include "ServerFixture.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+// The database's write lock, held for as long as the object lives.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& path) {
+        held = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+               sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~WriteLock() {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    bool held = false;
+
+private:
+    sqlite3* db = nullptr;
+};
+
+// The games recorded between these players that ended for `reason`; -1 when unreadable.
+int gamesRecorded(const std::string& path, int32_t black, int32_t white, const char* reason) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* s = nullptr;
+    int count = -1;
+    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db,
+                           "SELECT COUNT(*) FROM games WHERE black = ? AND white = ?"
+                           " AND reason = ?",
+                           -1, &s, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int(s, 1, black);
+        sqlite3_bind_int(s, 2, white);
+        sqlite3_bind_text(s, 3, reason, -1, SQLITE_STATIC);
+        if (sqlite3_step(s) == SQLITE_ROW) {
+            count = sqlite3_column_int(s, 0);
+        }
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return count;
+}
+
+} // namespace
+
+TEST_F(ServerTest, AGameEndIsToldOnlyOnceRecordedAndSurvivesAKill) {
+    enum Way { Five, Quit, Logout, Drop, Time };
+    const char* const reasons[] = {"five", "quit", "quit", "quit", "time"};
+    for (Way way : {Five, Quit, Logout, Drop, Time}) {
+        SCOPED_TRACE(way);
+        if (way == Time) {
+            server.crash();
+            ASSERT_TRUE(server.start({"--move-seconds", "1"})) << server.log();
+        }
+        const std::string tag = std::to_string(way);
+        auto bystander = client("bystander" + tag);
+        auto black = client(), white = client();
+        int32_t blackId = black->enter("a" + tag), whiteId = white->enter("b" + tag);
+        uint32_t seq = 0;
+        std::optional<Message> early;
+        {
+            WriteLock lock(server.databasePath());
+            ASSERT_TRUE(lock.held);
+            // Matching and moves need no database: they go on while it is locked.
+            EXPECT_EQ(ask(*black, EVENT_JOINMATCH), Ints{1});
+            EXPECT_EQ(ask(*white, EVENT_JOINMATCH), Ints{1});
+            const auto match = black->waitPush(EVENT_MATCHRES);
+            ASSERT_TRUE(match && white->waitPush(EVENT_MATCHRES));
+            if (match->intAt(1) != blackId) {
+                std::swap(black, white);
+                std::swap(blackId, whiteId);
+            }
+            for (int x = 0; x < 4 && way != Time; ++x) {
+                play(*black, *white, x, 0);
+                play(*white, *black, x, 1);
+            }
+            CLDataBuffer fifth;
+            fifth.addInt(4);
+            fifth.addInt(0);
+            if (way == Five) {
+                seq = black->send(EVENT_CHESS, &fifth);
+            } else if (way == Quit || way == Logout) {
+                seq = white->send(way == Quit ? EVENT_QUITCHESS : EVENT_LOGOUT);
+            } else if (way == Drop) {
+                white->disconnect();
+            }
+            ASSERT_TRUE(logShows(" ended: ", size_t(way) + 1)) << server.log();
+            expectServed(*bystander);
+            early = black->next(100ms);
+            if (!early) {
+                early = white->next(100ms);
+            }
+            if (early) { // told before the commit could happen: the process dies before it does
+                server.crash();
+            }
+        }
+        EXPECT_FALSE(early) << "told before it was recorded: code " << (early ? early->code : 0);
+        if (server.running()) {
+            struct Heard {
+                TestClient* by;
+                int32_t code;
+                bool answer; // to the request that ended the game, else a push
+                Ints ints;
+            };
+            std::vector<Heard> heard;
+            switch (way) {
+            case Five:
+                heard = {{black.get(), EVENT_CHESS, true, {1, 1, OUTCOME_BLACK_WON}},
+                         {white.get(), EVENT_OPPCHESS, false, {4, 0, 1, OUTCOME_BLACK_WON}}};
+                break;
+            case Quit:
+            case Logout:
+                heard = {{white.get(), way == Quit ? EVENT_QUITCHESS : EVENT_LOGOUT, true, {1}},
+                         {black.get(), EVENT_OPPQUIT, false, {whiteId}}};
+                break;
+            case Drop:
+                heard = {{black.get(), EVENT_OPPQUIT, false, {whiteId}}};
+                break;
+            case Time:
+                heard = {{black.get(), EVENT_OVERTIME, false, {whiteId}},
+                         {white.get(), EVENT_OVERTIME, false, {whiteId}}};
+                break;
+            }
+            for (const Heard& h : heard) {
+                const auto m = h.answer ? h.by->waitAnswer(h.code, seq) : h.by->waitPush(h.code);
+                EXPECT_EQ(m.value_or(Message{}).ints(), h.ints) << h.code;
+            }
+            server.crash(); // the moment both have heard of the end
+        }
+        ASSERT_TRUE(server.start()) << server.log();
+        auto checker = client("checker" + tag);
+        const Ints won{1516, 1, 0, 0}, lost{1484, 0, 1, 0};
+        EXPECT_EQ(scoreOf(*checker, blackId), way == Time ? lost : won);
+        EXPECT_EQ(scoreOf(*checker, whiteId), way == Time ? won : lost);
+        EXPECT_EQ(gamesRecorded(server.databasePath(), blackId, whiteId, reasons[way]), 1);
+    }
+}
