@@ -1,12 +1,13 @@
 // The computer's move choice at depth 0, 1 and 2 on three fixed positions. Before timing it
-// prints the move chosen for each case and a checksum over them: a change that claims to leave
-// every choice alone must print the same checksum.
+// prints the move chosen for each case and checksums over them: a change that claims to leave
+// every choice alone must print the same checksums.
 #include "AIPlayer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -72,30 +73,44 @@ BENCHMARK(BM_ChooseMove)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.5);
 
-void printChecksum() {
-    uint32_t checksum = 2166136261u; // FNV-1a over (position, depth, x, y)
+// FNV-1a over (position, depth, x, y) of every choice, and the same over each depth's choices
+// alone, so that a change to one depth's search shows in that depth's checksum. They also go
+// into the JSON output's context, where the figures summary reads them.
+void printChecksums() {
+    constexpr uint32_t kBasis = 2166136261u;
+    uint32_t all = kBasis;
+    uint32_t perDepth[3] = {kBasis, kBasis, kBasis};
     for (int p = 0; p < 3; ++p) {
         const Setup s = setUp(kPositions[p]);
         for (int depth = 0; depth <= 2; ++depth) {
             const Point m = choose(s, depth);
             std::printf("move %-8s depth %d: %d,%d\n", kPositions[p].name, depth, m.x, m.y);
             for (int v : {p, depth, m.x, m.y}) {
-                checksum = (checksum ^ static_cast<uint32_t>(v)) * 16777619u;
+                all = (all ^ static_cast<uint32_t>(v)) * 16777619u;
+                perDepth[depth] = (perDepth[depth] ^ static_cast<uint32_t>(v)) * 16777619u;
             }
         }
     }
-    std::printf("move checksum: %08x\n", checksum);
+    char text[16];
+    for (int depth = 0; depth <= 2; ++depth) {
+        std::snprintf(text, sizeof text, "%08x", perDepth[depth]);
+        std::printf("move checksum, depth %d: %s\n", depth, text);
+        benchmark::AddCustomContext("move checksum depth " + std::to_string(depth), text);
+    }
+    std::snprintf(text, sizeof text, "%08x", all);
+    std::printf("move checksum: %s\n", text);
+    benchmark::AddCustomContext("move checksum", text);
     std::fflush(stdout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    printChecksum();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
+    printChecksums();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
