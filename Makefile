@@ -1,7 +1,7 @@
 # Koralith: the two commands of the README, and the benchmarks.
 #   make play   build if needed, start the bundled server if none listens, open the game
 #   make test   build if needed, run every test (also under sanitizers, and short fuzz runs)
-#   make bench  the benchmarks
+#   make bench  the benchmarks, ending with one table of figures (build/bench-summary.md)
 JOBS  ?= 2
 BUILD := build
 ASAN  := build-asan

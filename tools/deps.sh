@@ -11,6 +11,7 @@ packages=(
     libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation2
     libpugixml-dev
     libasio-dev libsqlite3-dev libsodium-dev
+    python3
     xvfb xauth xdotool imagemagick
 )
 

@@ -229,9 +229,9 @@ int main(int argc, char** argv) {
                 const double serverCpu =
                     o.serverPid ? cpuSeconds(o.serverPid) - serverCpuStart : 0.0;
                 std::printf("cpu                  server %.0f%%, load tool %.0f%%, machine busy "
-                            "%.0f%% of 2 cores\n",
+                            "%.0f%% of %ld cores\n",
                             100 * serverCpu / elapsed, 100 * (ownCpu() - ownCpuStart) / elapsed,
-                            100 * busy);
+                            100 * busy, sysconf(_SC_NPROCESSORS_ONLN));
                 std::printf("server cpu per move  %.1f us\n",
                             stats.moves ? 1e6 * serverCpu / double(stats.moves) : 0.0);
                 std::printf("load average         before %s, after %s\n", loadBefore.c_str(),

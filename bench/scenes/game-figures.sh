@@ -10,7 +10,8 @@ if [ "${KORALITH_IN_XVFB:-}" != 1 ]; then
     KORALITH_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
 fi
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+game=
+trap '[ -z "$game" ] || kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work" # the game's network diary and settings stay here
 export XDG_DATA_HOME="$work"
 
@@ -30,16 +31,24 @@ start=$(now)
 "$build/bin/koralith" &
 game=$!
 # Polled without xdotool's --sync, which looks only every half second: the first frame paints
-# the menu's brown background over the new window.
+# the menu's brown background over the new window. A first frame never seen is a failure, not a
+# figure.
+first=
 for _ in $(seq 1000); do
     window=$(xdotool search --name '^Koralith$' 2>/dev/null | head -n 1 || true)
     if [ -n "$window" ]; then
         pixel=$(import -window "$window" -crop 1x1+5+5 txt:- 2>/dev/null | tail -n 1 || true)
-        case "$pixel" in *"srgb(139,115,85)"*) break ;; esac
+        case "$pixel" in *"srgb(139,115,85)"*)
+            first=$(awk -v a="$start" -v b="$(now)" 'BEGIN {printf "%.0f ms", 1000 * (b - a)}')
+            break ;;
+        esac
     fi
     sleep 0.005
 done
-first=$(awk -v a="$start" -v b="$(now)" 'BEGIN {printf "%.0f ms", 1000 * (b - a)}')
+if [ -z "$first" ]; then
+    echo "game-figures: the game's first frame never showed" >&2
+    exit 1
+fi
 sleep 2
 menu_cpu=$(idle_share "$game" 10)
 menu_rss=$(rss_of "$game")
@@ -50,7 +59,8 @@ game_cpu=$(idle_share "$game" 10)
 game_rss=$(rss_of "$game")
 kill -TERM "$game"
 wait "$game" || true
+game=
 
-printf '%-34s %s\n' "start to first frame" "$first" \
+printf '%-36s %s\n' "start to first frame" "$first" \
     "idle CPU, main menu" "$menu_cpu" "idle CPU, single-player game" "$game_cpu" \
     "resident memory, main menu" "$menu_rss" "resident memory, single-player game" "$game_rss"

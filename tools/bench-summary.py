@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""The one table of figures that ends `make bench`, in Markdown for the README.
+
+Usage: tools/bench-summary.py OUT_DIR
+
+OUT_DIR holds what tools/bench.sh kept of each part's run: `commands.tsv` (part, command as
+run), the Google Benchmark JSON files (`koralith-bench-ai.json`, `koralith-bench-game.json`),
+and the printed lines of `game-figures.txt` and `load.txt`. Every figure is read from there; one
+that cannot be found is shown as "not measured" and the exit status is 1, so a renamed line or a
+failed part never passes for a result.
+"""
+import datetime
+import json
+import os
+import re
+import subprocess
+import sys
+
+out = sys.argv[1]
+missing = []
+
+
+def read(name):
+    try:
+        with open(os.path.join(out, name), encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+commands = dict(line.split("\t", 1) for line in read("commands.tsv").splitlines() if "\t" in line)
+
+
+def benchmarks(part):
+    try:
+        data = json.loads(read(part + ".json"))
+    except ValueError:
+        return {}, {}
+    runs = data.get("benchmarks", [])
+    return {b["run_name"]: b for b in runs if b.get("run_type") == "iteration"}, data.get(
+        "context", {})
+
+
+def duration(run):
+    unit = {"ns": "ns", "us": "µs", "ms": "ms", "s": "s"}[run["time_unit"]]
+    return f"{run['cpu_time']:.3g} {unit}"
+
+
+def printed(text, label):
+    """The rest of the printed line that starts with `label`."""
+    for line in text.splitlines():
+        if line.startswith(label):
+            return line[len(label):].strip()
+    return None
+
+
+rows = []
+
+
+def row(figure, value, part):
+    if value is None:
+        missing.append(figure)
+        value = "not measured"
+    command = commands.get(part)
+    where = f"`{command.strip()}`" if command else "not run"
+    rows.append(f"| {figure} | {value} | {where} |")
+
+
+# The computer's move: each depth on the three positions, with that depth's move checksum.
+ai, ai_context = benchmarks("koralith-bench-ai")
+for depth in range(3):
+    times = []
+    for name, run in sorted(ai.items()):
+        m = re.match(r"BM_ChooseMove/position:(\d+)/depth:(\d+)", name)
+        if m and int(m.group(2)) == depth:
+            times.append(f"{run.get('label', m.group(1))} {duration(run)}")
+    checksum = ai_context.get(f"move checksum depth {depth}")
+    value = f"{', '.join(times)}; checksum `{checksum}`" if len(times) == 3 and checksum else None
+    row(f"computer's move, depth {depth} (CPU time per move)", value, "koralith-bench-ai")
+
+figures = read("game-figures.txt")
+for label, figure in [
+    ("start to first frame", "game: start to first frame"),
+    ("idle CPU, main menu", "game: idle CPU, main menu (share of one core)"),
+    ("idle CPU, single-player game", "game: idle CPU, single-player game (share of one core)"),
+    ("resident memory, main menu", "game: resident memory, main menu"),
+    ("resident memory, single-player game", "game: resident memory, single-player game"),
+]:
+    row(figure, printed(figures, label), "game-figures")
+
+frames, _ = benchmarks("koralith-bench-game")
+frame = frames.get("FullBoardFrame")
+row("game: full-board frame (225 stones), draw time (CPU)", frame and duration(frame),
+    "koralith-bench-game")
+
+load = read("load.txt")
+relay = re.search(r"p99 (\d+) us", printed(load, "relay latency") or "")
+echo = re.search(r"p99 (\d+) us", printed(load, "bare echo round trip") or "")
+ratio = printed(load, "relay p99 / echo p99")
+per_move = printed(load, "server cpu per move")
+row("server: connections held", printed(load, "connections held"), "load")
+row("server: moves relayed per second", printed(load, "moves per second"), "load")
+row("server: move relay p99 against a bare TCP echo's p99",
+    relay and echo and ratio and
+    f"{relay.group(1)} µs against {echo.group(1)} µs (ratio {ratio})", "load")
+row("server: CPU time per relayed move", per_move and per_move.replace(" us", " µs"), "load")
+
+# The machine and the commit the figures belong to.
+with open("/proc/cpuinfo", encoding="utf-8") as f:
+    cpuinfo = f.read()
+cores = len(re.findall(r"^processor\s*:", cpuinfo, re.M))
+model = re.search(r"^model name\s*:\s*(.*)$", cpuinfo, re.M)
+repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def git(*args):
+    run = subprocess.run(["git", "-C", repo, *args], capture_output=True, text=True)
+    return run.stdout.strip() if run.returncode == 0 else ""
+
+
+commit = git("rev-parse", "--short=12", "HEAD") or "unknown"
+if git("status", "--porcelain", "--untracked-files=no"):
+    commit += " with uncommitted changes"
+load_avg = ai_context.get("load_avg")
+print(f"Figures from `make bench`, "
+      f"{datetime.datetime.now().astimezone().strftime('%Y-%m-%d %H:%M %Z')}: "
+      f"{cores} cores, {model.group(1) if model else 'unknown CPU'}; commit `{commit}`"
+      + (f"; load average {load_avg[0]:.2f} at the start" if load_avg else "") + ".")
+print()
+print("| figure | value | measured by |")
+print("|---|---|---|")
+print("\n".join(rows))
+if missing:
+    print(f"\nbench-summary: not measured: {'; '.join(missing)}", file=sys.stderr)
+    sys.exit(1)
