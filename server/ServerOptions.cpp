@@ -68,6 +68,11 @@ const char* serverUsage() {
            "                       open connections from one address, 1 to 1000000 (default 64)\n"
            "  --hash-cost COST     password hashing: interactive (default) or min\n"
            "                       (min is for tests and load runs only)\n"
+           "  --export-games DIR   do not serve: write every finished game in the database as\n"
+           "                       an SGF file into DIR (made if missing) and exit. Files are\n"
+           "                       named by end time (UTC) and game id; a file already there\n"
+           "                       is kept, so a repeat adds only the new games. The database\n"
+           "                       is only read: safe while a server runs on it\n"
            "  --help               this text\n";
 }
 
@@ -81,7 +86,7 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
         const auto number = std::find_if(std::begin(kNumbers), std::end(kNumbers),
                                          [&](const NumberOption& n) { return option == n.name; });
         if (option != "--listen" && option != "--db" && option != "--notice" &&
-            option != "--hash-cost" && number == std::end(kNumbers)) {
+            option != "--hash-cost" && option != "--export-games" && number == std::end(kNumbers)) {
             error = "unknown option " + option;
             return false;
         }
@@ -108,6 +113,12 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
                 return false;
             }
             out.databasePath = value;
+        } else if (option == "--export-games") {
+            if (value.empty()) {
+                error = "--export-games needs a folder";
+                return false;
+            }
+            out.exportFolder = value;
         } else if (option == "--notice") {
             out.notice = value;
         } else if (value == "interactive" || value == "min") {
