@@ -70,9 +70,10 @@ const char* serverUsage() {
            "                       (min is for tests and load runs only)\n"
            "  --export-games DIR   do not serve: write every finished game in the database as\n"
            "                       an SGF file into DIR (made if missing) and exit. Files are\n"
-           "                       named by end time (UTC) and game id; a file already there\n"
-           "                       is kept, so a repeat adds only the new games. The database\n"
-           "                       is only read: safe while a server runs on it\n"
+           "                       named by end time (UTC) and the game's row id in the\n"
+           "                       database; a file already there is kept, so a repeat adds\n"
+           "                       only the new games. The database is only read: safe while\n"
+           "                       a server runs on it\n"
            "  --help               this text\n";
 }
 
