@@ -74,7 +74,8 @@ enum class Written { New, AlreadyThere, Failed };
 
 // Through a temporary file and a hard link: the name appears only with the whole text behind
 // it, and never replaces a file of the same name, even one made by another export meanwhile.
-Written writeOnce(const std::string& folder, const std::string& name, const std::string& text) {
+Written writeOnce(const std::string& folder, const std::string& name, const std::string& text,
+                  std::string& error) {
     const std::string path = folder + "/" + name;
     if (access(path.c_str(), F_OK) == 0) {
         return Written::AlreadyThere;
@@ -82,24 +83,20 @@ Written writeOnce(const std::string& folder, const std::string& name, const std:
     std::string temporary = folder + "/.koralith-export-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
-        std::fprintf(stderr, "koralith-server: cannot write in %s: %s\n", folder.c_str(),
-                     std::strerror(errno));
+        error = "cannot write in " + folder + ": " + std::strerror(errno);
         return Written::Failed;
     }
-    const bool full = write(fd, text.data(), text.size()) == ssize_t(text.size());
-    const int error = full ? 0 : errno;
+    const ssize_t n = write(fd, text.data(), text.size());
+    const bool full = n == ssize_t(text.size());
+    const int failure = n < 0 ? errno : ENOSPC; // a short write: the disk is full
     close(fd);
     Written result = Written::Failed;
-    if (!full) {
-        std::fprintf(stderr, "koralith-server: cannot write %s: %s\n", path.c_str(),
-                     std::strerror(error));
-    } else if (link(temporary.c_str(), path.c_str()) == 0) {
+    if (full && link(temporary.c_str(), path.c_str()) == 0) {
         result = Written::New;
-    } else if (errno == EEXIST) {
+    } else if (full && errno == EEXIST) {
         result = Written::AlreadyThere;
     } else {
-        std::fprintf(stderr, "koralith-server: cannot write %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+        error = "cannot write " + path + ": " + std::strerror(full ? errno : failure);
     }
     unlink(temporary.c_str());
     return result;
@@ -112,7 +109,7 @@ std::optional<int> schemaVersion(sqlite3* db, std::string& error) {
     if (sqlite3_prepare_v2(db, "SELECT MAX(version) FROM schema_version", -1, &s, nullptr) !=
             SQLITE_OK ||
         sqlite3_step(s) != SQLITE_ROW || sqlite3_column_type(s, 0) == SQLITE_NULL) {
-        error = std::string("not a Koralith database (") + sqlite3_errmsg(db) + ")";
+        error = std::string("not a Koralith database: ") + sqlite3_errmsg(db);
     } else if (sqlite3_column_int(s, 0) != kSchemaVersion) {
         error = "schema version " + std::to_string(sqlite3_column_int(s, 0)) +
                 ", this server reads version " + std::to_string(kSchemaVersion) +
@@ -127,7 +124,7 @@ std::optional<int> schemaVersion(sqlite3* db, std::string& error) {
 }
 
 struct Tally {
-    int written = 0, alreadyThere = 0, failed = 0;
+    int written = 0, alreadyThere = 0, unreadable = 0;
 };
 
 // Every game of the open database, in one read transaction.
@@ -158,27 +155,20 @@ bool exportAll(sqlite3* db, const std::string& folder, Tally& tally, std::string
         if (!game) {
             std::fprintf(stderr, "koralith-server: game %lld is not readable, left out\n",
                          sqlite3_column_int64(s, 0));
-            ++tally.failed;
+            ++tally.unreadable;
             continue;
         }
-        switch (writeOnce(folder, sgfFileName(*game), sgfText(*game))) {
-        case Written::New:
-            ++tally.written;
-            break;
-        case Written::AlreadyThere:
-            ++tally.alreadyThere;
-            break;
-        case Written::Failed:
-            ++tally.failed;
+        const Written written = writeOnce(folder, sgfFileName(*game), sgfText(*game), error);
+        if (written == Written::Failed) {
             break;
         }
+        ++(written == Written::New ? tally.written : tally.alreadyThere);
     }
     sqlite3_finalize(s);
-    if (rc != SQLITE_DONE) {
+    if (error.empty() && rc != SQLITE_DONE) {
         error = sqlite3_errmsg(db);
-        return false;
     }
-    return true;
+    return error.empty();
 }
 
 } // namespace
@@ -197,15 +187,15 @@ int exportGames(const std::string& databasePath, const std::string& folder) {
     }
     sqlite3_close(db); // also ends the read transaction
     if (!error.empty()) {
-        std::fprintf(stderr, "koralith-server: cannot export from %s: %s\n", databasePath.c_str(),
+        std::fprintf(stderr, "koralith-server: export from %s stopped: %s\n", databasePath.c_str(),
                      error.c_str());
         return 1;
     }
     std::printf("%d game%s written to %s, %d already there", tally.written,
                 tally.written == 1 ? "" : "s", folder.c_str(), tally.alreadyThere);
-    if (tally.failed > 0) {
-        std::printf(", %d left out (see above)", tally.failed);
+    if (tally.unreadable > 0) {
+        std::printf(", %d not readable (see above)", tally.unreadable);
     }
     std::printf("\n");
-    return tally.failed > 0 ? 1 : 0;
+    return tally.unreadable > 0 ? 1 : 0;
 }
