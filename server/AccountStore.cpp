@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
-
 // Version 1. Moves are kept as "x,y" pairs separated by blanks, readable with the sqlite3 shell.
 constexpr const char* kSchema[] = {
     "CREATE TABLE users ("

@@ -28,6 +28,8 @@ struct StoredUser {
 };
 
 constexpr int32_t kStartingScore = 1500;
+// The version of the database layout this server writes; open() brings older ones up to it.
+constexpr int kSchemaVersion = 2;
 
 class AccountStore {
 public:

@@ -68,6 +68,12 @@ const char* serverUsage() {
            "                       open connections from one address, 1 to 1000000 (default 64)\n"
            "  --hash-cost COST     password hashing: interactive (default) or min\n"
            "                       (min is for tests and load runs only)\n"
+           "  --export-games DIR   do not serve: write every finished game in the database as\n"
+           "                       an SGF file into DIR (made if missing) and exit. Files are\n"
+           "                       named by end time (UTC) and the game's row id in the\n"
+           "                       database; a file already there is kept, so a repeat adds\n"
+           "                       only the new games. The database is only read: safe while\n"
+           "                       a server runs on it\n"
            "  --help               this text\n";
 }
 
@@ -81,7 +87,7 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
         const auto number = std::find_if(std::begin(kNumbers), std::end(kNumbers),
                                          [&](const NumberOption& n) { return option == n.name; });
         if (option != "--listen" && option != "--db" && option != "--notice" &&
-            option != "--hash-cost" && number == std::end(kNumbers)) {
+            option != "--hash-cost" && option != "--export-games" && number == std::end(kNumbers)) {
             error = "unknown option " + option;
             return false;
         }
@@ -108,6 +114,12 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
                 return false;
             }
             out.databasePath = value;
+        } else if (option == "--export-games") {
+            if (value.empty()) {
+                error = "--export-games needs a folder";
+                return false;
+            }
+            out.exportFolder = value;
         } else if (option == "--notice") {
             out.notice = value;
         } else if (value == "interactive" || value == "min") {

@@ -14,6 +14,7 @@ struct ServerOptions {
     int idleSeconds = 60; // before login
     int connectionsPerAddress = 64;
     HashCost hashCost = HashCost::Interactive;
+    std::string exportFolder; // set: write the finished games there as SGF files instead of serving
     bool help = false;
 };
 

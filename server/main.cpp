@@ -2,6 +2,7 @@
 
 #include "AccountStore.h"
 #include "Accounts.h"
+#include "GameExport.h"
 #include "Lobby.h"
 #include "Log.h"
 #include "PasswordHash.h"
@@ -49,6 +50,9 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(serverUsage(), stdout);
         return 0;
+    }
+    if (!options.exportFolder.empty()) {
+        return exportGames(options.databasePath, options.exportFolder);
     }
     std::error_code ec;
     const asio::ip::address address = asio::ip::make_address(options.listenHost, ec);
