@@ -12,6 +12,7 @@ packages=(
     libpugixml-dev
     libasio-dev libsqlite3-dev libsodium-dev
     xvfb xauth xdotool imagemagick
+    dpkg-dev desktop-file-utils
 )
 
 missing=()
