@@ -41,7 +41,10 @@ bool AppDelegate::applicationDidFinishLaunching() {
     view->setDesignResolutionSize(kDesignWidth, height, ResolutionPolicy::SHOW_ALL);
     director->setDisplayStats(false);
     director->setAnimationInterval(1.0f / 60);
+    // Beside the executable in a build tree; in an installed tree, prefix/bin's sibling
+    // prefix/share, wherever the prefix is.
     FileUtils::getInstance()->addSearchPath("res");
+    FileUtils::getInstance()->addSearchPath("../share/koralith/res");
     GBDirector::getInstance()->start();
 
     auto* scene = Scene::create();

@@ -1,8 +1,9 @@
 #pragma once
 // The application object: opens the 400 x 708 window titled "Koralith", fixes the design
 // resolution (576 wide, the height following the window's shape), 60 frames a second and the
-// "res" search path, starts the game's director and shows the main menu. Its destructor stops
-// the director's network thread, after the engine's main loop has returned. Main thread only.
+// search paths ("res", then "../share/koralith/res", both from the executable's folder), starts
+// the game's director and shows the main menu. Its destructor stops the director's network
+// thread, after the engine's main loop has returned. Main thread only.
 
 #include "cocos2d.h"
 

@@ -1,14 +1,29 @@
-// The game's entry point. The one director of the game is built before main runs and lives
-// until the process ends; AppDelegate's destructor has stopped its network thread by then.
+// The game's entry point. The one director of the game is built once the command line is read
+// and lives until the process ends; AppDelegate's destructor has stopped its network thread by
+// then.
 
 #include "AppDelegate.h"
+#include "CommandLine.h"
+#include "DataFolder.h"
 #include "GBDirector.h"
 
-namespace {
-GBDirector gameDirector;
-}
+#include <cstdio>
 
-int main() {
+int main(int argc, char** argv) {
+    GameOptions options;
+    std::string error;
+    if (!parseGameOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "koralith: %s\n%s", error.c_str(), gameUsage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(gameUsage(), stdout);
+        return 0;
+    }
+    const std::string folder = gameDataFolder();
+    const std::string logPrefix = folder.empty() ? "netlog" : folder + "/netlog";
+    // Static, as the global it replaces was: it outlives the engine's objects at exit.
+    static GBDirector director(options.host, options.port, logPrefix.c_str());
     AppDelegate app;
     return cocos2d::Application::getInstance()->run();
 }

@@ -9,8 +9,8 @@
 // to `events` under eventMutex. Everything else, listener calls included, runs on the main
 // (engine) thread: `pending`, `listeners`, `texts`, `nextSeq` and `userId` need no lock.
 //
-// The product has exactly one, a global built before main (app/); scenes reach it through
-// getInstance(). Tests build their own with another server address and log prefix.
+// The product has exactly one, built by main (app/) from its command line; scenes reach it
+// through getInstance(). Tests build their own with another server address and log prefix.
 
 #include "CLDataBuffer.h"
 #include "CLNetworkModule.h"
@@ -56,8 +56,8 @@ public:
 
     // The product's director: the built-in server host and port, the log prefix "netlog".
     GBDirector();
-    // Tests only: another server and log prefix. Resolves the host and opens the day's log
-    // file; never connects.
+    // Another server and log prefix (the game's --server and data folder, and tests). Resolves
+    // the host and opens the day's log file; never connects.
     GBDirector(const std::string& host, uint16_t port, const char* logPrefix);
     // Stops the network thread if stop() was not called; frees what is still pending or queued.
     ~GBDirector();

@@ -13,6 +13,7 @@ packages=(
     libasio-dev libsqlite3-dev libsodium-dev
     python3
     xvfb xauth xdotool imagemagick
+    dpkg-dev desktop-file-utils
 )
 
 missing=()

@@ -49,8 +49,6 @@ localhost | 127.0.0.1)
 *) echo "This build plays online on $host:$port." ;;
 esac
 
-# The game writes its network diary to its working folder: keep it out of the repository.
-cd "$data"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     "$game"
     exit

@@ -22,6 +22,10 @@ public:
     std::string fullPathForFilename(const std::string& filename) const;
     bool isFileExist(const std::string& filename) const;
 
+    // Tests only (not in cocos2d-x): the folder relative search paths are tried against first,
+    // standing for the executable's.
+    void setExecutableFolder(const std::string& folder) { _executableFolder = folder; }
+
 private:
     FileUtils();
     std::vector<std::string> candidates(const std::string& filename) const;

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Renders every picture source in this folder (NAME.svg) to ../images/NAME.png.
+# Renders every picture source in this folder (NAME.svg) to ../images/NAME.png, and the desktop
+# icon (koralith.svg), which the game never loads, to ../icon/koralith.png.
 # The PNGs are committed, so building the game needs no drawing tool; run this after
 # changing a source and commit both. Needs rsvg-convert (Debian: librsvg2-bin) and the
 # Liberation fonts (fonts-liberation2), to which "Arial" resolves.
@@ -16,9 +17,11 @@ if ! fc-match -f '%{family}\n' Arial | grep -q 'Liberation Sans'; then
     exit 1
 fi
 
-mkdir -p "$out"
+mkdir -p "$out" "$here/../icon"
 for src in "$here"/*.svg; do
     name=$(basename "$src" .svg)
-    rsvg-convert --format=png --output="$out/$name.png" "$src"
-    echo "images/$name.png"
+    folder=images
+    [ "$name" = koralith ] && folder=icon
+    rsvg-convert --format=png --output="$here/../$folder/$name.png" "$src"
+    echo "$folder/$name.png"
 done

@@ -1,5 +1,4 @@
-// Start-up as the entry point runs it, on a headless view standing for the platform's own, and
-// the game executable when no window can be opened.
+// Start-up as the entry point runs it, on a headless view standing for the platform's own.
 
 #include "../engine/TestSupport.h"
 #include "AppDelegate.h"
@@ -9,15 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <string>
+#include <vector>
 
 USING_NS_CC;
 
@@ -53,42 +47,48 @@ TEST(StartUp, AViewThereAlreadyIsKeptAndGetsTheDesignSizeTheMenuAndTheDirector) 
     FileUtils::getInstance()->setSearchPaths({""});
 }
 
-// Runs the game with `videoDriver` in a scratch folder until it exits (15 s at most).
-int runGame(const TempDir& dir, const char* videoDriver, std::string& errors) {
-    const std::string errFile = dir.file("stderr.txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.path().c_str()) != 0 || !freopen(errFile.c_str(), "w", stderr)) {
-            _exit(126);
-        }
-        setenv("SDL_VIDEODRIVER", videoDriver, 1);
-        setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
-        execl(KORALITH_GAME, KORALITH_GAME, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = -1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::ifstream in(errFile);
-    std::stringstream text;
-    text << in.rdbuf();
-    errors = text.str();
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST(StartUp, NoWindowMeansAClearMessageAndAFailureStatusNotACrash) {
+// The installed game finds its pictures and text table from its own folder in any prefix: "res"
+// beside the executable (a build tree) first, then prefix/share/koralith/res from prefix/bin.
+TEST(StartUp, PicturesAndTextsComeFromResBesideTheExecutableThenFromTheSharedFolder) {
     TempDir dir;
-    std::string errors;
-    const int code = runGame(dir, "no-such-driver", errors);
-    EXPECT_GT(code, 0);
-    EXPECT_NE(errors.find("Koralith cannot open its window"), std::string::npos) << errors;
+    UserDefault::setStorageDirectory(dir.path());
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path()); // nothing found through the working folder
+    const std::string beside = dir.file("bin/res"), shared = dir.file("share/koralith/res");
+    const struct {
+        std::vector<std::string> folders; // each gets images/danjigame.png and text.xml
+        std::string expected;
+    } cases[] = {{{shared}, shared}, {{beside, shared}, beside}};
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir.file("bin"));
+        std::filesystem::remove_all(dir.file("share"));
+        std::filesystem::create_directories(dir.file("bin"));
+        for (const std::string& folder : c.folders) {
+            std::filesystem::create_directories(folder + "/images");
+            writePng(dir, folder.substr(dir.path().size() + 1) + "/images/danjigame.png", 4, 4,
+                     Color4B(1, 2, 3, 255));
+            std::ofstream(folder + "/text.xml") << "<plist><dict><key>neterror</key><string>"
+                                                << folder << "</string></dict></plist>";
+        }
+        SCOPED_TRACE(c.expected);
+        FileUtils::getInstance()->setExecutableFolder(dir.file("bin/"));
+        GBDirector director("127.0.0.1", 9, dir.file("netlog").c_str());
+        {
+            EngineHarness h(Size(400, 708));
+            AppDelegate app;
+            ASSERT_TRUE(app.applicationDidFinishLaunching());
+            const std::string found =
+                FileUtils::getInstance()->fullPathForFilename("images/danjigame.png");
+            ASSERT_FALSE(found.empty());
+            EXPECT_TRUE(std::filesystem::equivalent(found, c.expected + "/images/danjigame.png"))
+                << found;
+            EXPECT_EQ(director.getText("neterror"), c.expected);
+        }
+        FileUtils::getInstance()->setSearchPaths({""});
+    }
+    FileUtils::getInstance()->setExecutableFolder(
+        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
+    std::filesystem::current_path(cwd);
 }
 
 } // namespace

@@ -1,0 +1,161 @@
+// The koralith executable itself, run with no video driver that works, so that it stops right
+// after start-up: its command line, its message when no window opens, and where its network
+// diary goes.
+
+#include "../engine/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct GameRun {
+    int code = -1; // the exit status; -1 for a crash or a run past its time
+    std::string out, err;
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the game in `folder` with the arguments and the environment changes (a null value
+// removes the variable), until it exits (15 s at most).
+GameRun runGame(const std::string& folder, const std::vector<std::string>& args,
+                const std::vector<std::pair<const char*, const char*>>& env) {
+    const std::string outFile = folder + "/../stdout.txt", errFile = folder + "/../stderr.txt";
+    std::vector<char*> argv{const_cast<char*>(KORALITH_GAME)};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(folder.c_str()) != 0 || !freopen(outFile.c_str(), "w", stdout) ||
+            !freopen(errFile.c_str(), "w", stderr)) {
+            _exit(126);
+        }
+        setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+        for (const auto& [name, value] : env) {
+            value ? setenv(name, value, 1) : unsetenv(name);
+        }
+        execv(KORALITH_GAME, argv.data());
+        _exit(127);
+    }
+    GameRun run;
+    int status = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return run;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readFile(outFile);
+    run.err = readFile(errFile);
+    return run;
+}
+
+// The network diaries (netlog<date>.log) in a folder.
+int diaries(const std::string& folder) {
+    int count = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        count += name.rfind("netlog", 0) == 0 && entry.path().extension() == ".log";
+    }
+    return count;
+}
+
+// A game started from a desktop menu must not litter the folder it starts in: the diary goes to
+// $XDG_DATA_HOME/koralith (~/.local/share/koralith by default), or, when that folder cannot be
+// made, to the working folder.
+TEST(Executable, NoWindowIsAClearFailureAndTheDiaryGoesToTheUsersDataFolder) {
+    TempDir dir;
+    const std::string work = dir.file("work"), home = dir.file("home");
+    std::filesystem::create_directories(work);
+    std::ofstream(dir.file("file")) << "a file, not a folder";
+    const std::string xdg = dir.file("xdg"), blocked = dir.file("file/data");
+    const struct {
+        const char* xdgDataHome;
+        std::string expected;
+    } cases[] = {
+        {xdg.c_str(), xdg + "/koralith"},
+        {nullptr, home + "/.local/share/koralith"},
+        {"relative/data", home + "/.local/share/koralith"},
+        {blocked.c_str(), work},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::filesystem::remove_all(xdg);
+        std::filesystem::remove_all(home);
+        std::filesystem::remove_all(work);
+        std::filesystem::create_directories(work);
+        const GameRun run =
+            runGame(work, {}, {{"XDG_DATA_HOME", c.xdgDataHome}, {"HOME", home.c_str()}});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_NE(run.err.find("Koralith cannot open its window"), std::string::npos) << run.err;
+        EXPECT_EQ(diaries(c.expected), 1);
+        if (c.expected != work) {
+            EXPECT_EQ(diaries(work), 0);
+            EXPECT_FALSE(std::filesystem::exists(work + "/relative"));
+        }
+    }
+}
+
+// --server HOST:PORT points the game at another server; a bad one is a usage error that starts
+// nothing (no diary is written).
+TEST(Executable, TheCommandLineTakesAServerAddressAndRefusesBadOnes) {
+    TempDir dir;
+    const std::string work = dir.file("work"), xdg = dir.file("xdg");
+    std::filesystem::create_directories(work);
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* message; // on standard error, or standard output for --help
+    } cases[] = {
+        {{"--help"}, 0, "--server HOST:PORT"},
+        {{"--server", "127.0.0.1:9"}, 1, "Koralith cannot open its window"},
+        {{"--server", "games.example.org:65535", "-h"}, 0, "usage: koralith"},
+        {{"--server", "127.0.0.1"}, 2, "--server needs HOST:PORT"},
+        {{"--server", ":8886"}, 2, "not \":8886\""},
+        {{"--server", "host:"}, 2, "not \"host:\""},
+        {{"--server", "host:0"}, 2, "not \"host:0\""},
+        {{"--server", "host:65536"}, 2, "not \"host:65536\""},
+        {{"--server", "host:88a"}, 2, "not \"host:88a\""},
+        {{"--server", "::1:8886"}, 2, "not \"::1:8886\""},
+        {{"--server"}, 2, "--server needs HOST:PORT"},
+        {{"--serve", "host:1"}, 2, "unknown option --serve"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        std::filesystem::remove_all(xdg);
+        const GameRun run = runGame(work, c.args, {{"XDG_DATA_HOME", xdg.c_str()}});
+        EXPECT_EQ(run.code, c.code);
+        EXPECT_NE((c.code == 0 ? run.out : run.err).find(c.message), std::string::npos)
+            << run.out << run.err;
+        if (c.code == 2) {
+            EXPECT_NE(run.err.find("usage: koralith"), std::string::npos);
+        }
+        EXPECT_EQ(diaries(xdg + "/koralith"), c.code == 1 ? 1 : 0);
+    }
+}
+
+} // namespace
