@@ -90,11 +90,8 @@ int main(int argc, char** argv) {
                      ec.message().c_str());
         return 1;
     }
-    const asio::ip::tcp::endpoint bound = server.localEndpoint();
-    logLine("start: listening on %s:%u, database %s, %d s per move",
-            bound.address().to_string().c_str(), unsigned(bound.port()),
-            options.databasePath.c_str(), options.moveSeconds);
-
+    // Before the start line: whoever reads it may stop the server at once, and a stop must be
+    // the orderly one.
     asio::signal_set signals(io, SIGINT, SIGTERM);
     signals.async_wait([&](std::error_code, int signal) {
         logLine("stop: signal %d, closing %zu connections", signal, server.connections());
@@ -102,6 +99,11 @@ int main(int argc, char** argv) {
         lobby.abandonGames();
         server.stop();
     });
+    const asio::ip::tcp::endpoint bound = server.localEndpoint();
+    logLine("start: listening on %s:%u, database %s, %d s per move",
+            bound.address().to_string().c_str(), unsigned(bound.port()),
+            options.databasePath.c_str(), options.moveSeconds);
+
     io.run();
 
     // What was asked of the database reaches it before the process ends; the answers that
