@@ -5,14 +5,13 @@
 // protocol bots (the server tests' client) as the other players. Every wait runs frames, which
 // also drive the director's dispatch, until something holds, bounded in frames and in seconds.
 
-#include "../engine/TestSupport.h"
-#include "../server/ServerProcess.h"
-#include "../server/TestClient.h"
 #include "AppDelegate.h"
 #include "EventCodes.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
+#include "ServerProcess.h"
+#include "TestClient.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +22,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#ifndef KORALITH_TIME_SCALE // set by CMakeLists.txt for the sanitizers, which run slower
-#define KORALITH_TIME_SCALE 1
-#endif
 
 class E2ETest : public ::testing::Test {
 protected:

@@ -6,7 +6,6 @@
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "GBNetGame.h"
-#include "Packet.h"
 #include "SceneFixture.h"
 
 USING_NS_CC;
@@ -120,10 +119,8 @@ TEST_F(MatchTest, RefusalsFailuresBadPacksAndMatchesNotOursChangeNothing) {
             h.tap(button("images/joinmatch.png"));
             s = seq++;
         }
-        if (c.networkFails) { // the whole packet comes back, as the network module does
-            const std::vector<uint8_t> packet = buildRequestPacket(s, c.code, nullptr);
-            director.onNetworkEvent(CLNetworkModule::SEND_NOT_CONNECTED, packet.data(),
-                                    static_cast<uint32_t>(packet.size()));
+        if (c.networkFails) {
+            handBack(director, CLNetworkModule::SEND_NOT_CONNECTED, s, c.code);
             h.advance(0.1f);
         } else {
             answerNow(s, c.code, c.fields);

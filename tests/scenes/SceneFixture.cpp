@@ -1,7 +1,5 @@
 #include "SceneFixture.h"
 
-#include "Packet.h"
-
 USING_NS_CC;
 
 namespace {
@@ -33,20 +31,6 @@ std::vector<ui::Button*> SceneFixture::buttons() const {
         if (auto* b = dynamic_cast<ui::Button*>(n)) {
             out.push_back(b);
         }
-    }
-    return out;
-}
-
-void SceneFixture::answer(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
-    const std::vector<uint8_t> packet = buildResponsePacket(code, seq, &fields);
-    director.onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + kLengthFieldSize,
-                            static_cast<uint32_t>(packet.size() - kLengthFieldSize));
-}
-
-CLDataBuffer ints(std::initializer_list<int32_t> values) {
-    CLDataBuffer out;
-    for (int32_t v : values) {
-        out.addInt(v);
     }
     return out;
 }

@@ -4,10 +4,9 @@
 // GBDirector that is never started: the frames drive its 0.1 s dispatch step, what the scenes
 // send stays queued, and answers are fed in as the network thread would hand them over.
 
-#include "../engine/TestSupport.h"
-#include "CLDataBuffer.h"
-#include "GBDirector.h"
+#include "DirectorFeed.h"
 #include "GoBangGame.h"
+#include "Support.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +36,9 @@ protected:
     }
     // An answer to request (seq, code), or a push, as it comes off the network; delivered at
     // the next dispatch step (run the frames of 0.1 s to see it).
-    void answer(uint32_t seq, int32_t code, const CLDataBuffer& fields);
+    void answer(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
+        arrive(director, code, seq, fields);
+    }
     void push(int32_t code, const CLDataBuffer& fields) { answer(0, code, fields); }
     // An answer, and the frames of the next dispatch step.
     void answerNow(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
@@ -77,6 +78,3 @@ protected:
     EngineHarness h;
     GoBangGame* board = nullptr; // the game a test plays, for at and cell
 };
-
-// A field list written out: ints(1, 2), then strings with addString.
-CLDataBuffer ints(std::initializer_list<int32_t> values);

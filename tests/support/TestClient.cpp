@@ -2,29 +2,13 @@
 
 #include "CLMD5.h"
 #include "EventCodes.h"
+#include "LoopbackPeer.h"
 #include "Packet.h"
 
-#include <algorithm>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <utility>
 
 TestClient::TestClient(unsigned short port, int receiveBuffer)
-    : fd(socket(AF_INET, SOCK_STREAM, 0)) {
-    if (receiveBuffer > 0) {
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    }
-    const int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        disconnect();
-    }
-}
+    : fd(dialLoopback(port, receiveBuffer)) {}
 
 void TestClient::disconnect() {
     close(std::exchange(fd, -1)); // twice is a harmless EBADF
@@ -40,18 +24,8 @@ uint32_t TestClient::send(int32_t code, const CLDataBuffer* fields) {
     return nextSeq++;
 }
 
-std::optional<Message> TestClient::requestInts(int32_t code,
-                                               std::initializer_list<int32_t> values) {
-    CLDataBuffer fields;
-    for (int32_t v : values) {
-        fields.addInt(v);
-    }
-    return request(code, &fields);
-}
-
 std::optional<Message> TestClient::take(const std::function<bool(const Message&)>& wanted,
                                         std::chrono::milliseconds limit) {
-    using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + limit;
     for (;;) {
         while (inbox.size() >= 4 && inbox.size() >= 4 + size_t(readWord(inbox.data()))) {
@@ -85,13 +59,6 @@ std::optional<Message> TestClient::take(const std::function<bool(const Message&)
             }
         }
     }
-}
-
-CLDataBuffer credentials(const std::string& name, const std::string& digest) {
-    CLDataBuffer fields;
-    fields.addString(name.c_str());
-    fields.addString(digest.c_str());
-    return fields;
 }
 
 int32_t TestClient::registerUser(const std::string& name, const std::string& password) {

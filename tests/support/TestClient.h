@@ -2,7 +2,7 @@
 // A blocking protocol client for the server tests, built on the shared message format. Every
 // wait has a time-out; messages that arrive while another is awaited are kept for a later wait.
 
-#include "CLDataBuffer.h"
+#include "Fields.h"
 
 #include <chrono>
 #include <cstdint>
@@ -51,7 +51,10 @@ public:
     std::optional<Message> request(int32_t code, const CLDataBuffer* fields = nullptr) {
         return waitAnswer(code, send(code, fields));
     }
-    std::optional<Message> requestInts(int32_t code, std::initializer_list<int32_t> values);
+    std::optional<Message> requestInts(int32_t code, std::initializer_list<int32_t> values) {
+        const CLDataBuffer fields = ints(values);
+        return request(code, &fields);
+    }
     std::optional<Message> waitAnswer(int32_t code, uint32_t seq) {
         return take([&](const Message& m) { return m.code == code && m.seq == seq; }, kWait);
     }
@@ -87,4 +90,6 @@ private:
     std::deque<Message> held;
 };
 
-CLDataBuffer credentials(const std::string& name, const std::string& digest);
+inline CLDataBuffer credentials(const std::string& name, const std::string& digest) {
+    return strings({name.c_str(), digest.c_str()});
+}
