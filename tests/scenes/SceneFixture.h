@@ -13,8 +13,21 @@
 
 class SceneFixture : public ::testing::Test {
 protected:
-    SceneFixture();
-    ~SceneFixture() override;
+    // The director is never started, so it never connects to its unused port 9.
+    SceneFixture() : director("127.0.0.1", 9, dir.file("netlog").c_str()), h({400, 708}) {
+        cocos2d::UserDefault::setStorageDirectory(dir.path());
+        const cocos2d::Size frame = h.view()->getFrameSize();
+        h.view()->setDesignResolutionSize(
+            576, static_cast<float>(static_cast<double>(frame.height / frame.width) * 576.0),
+            cocos2d::ResolutionPolicy::SHOW_ALL);
+        cocos2d::FileUtils::getInstance()->setSearchPaths({KORALITH_RES_DIR});
+        director.loadTexts();
+        cocos2d::RandomHelper::getEngine().seed(1);
+        h.director()->getScheduler()->schedule(CC_CALLBACK_1(GBDirector::dispatchEvents, &director),
+                                               &director, 0.1f, CC_REPEAT_FOREVER, 0.1f, false,
+                                               "fff");
+    }
+    ~SceneFixture() override { cocos2d::FileUtils::getInstance()->setSearchPaths({""}); }
 
     // Runs `layer` in a new scene, in place of any running one and without a slide.
     template <typename L>
@@ -53,7 +66,15 @@ protected:
         return t;
     }
     // The scene's buttons in the order it made them, and the one with this picture.
-    std::vector<cocos2d::ui::Button*> buttons() const;
+    std::vector<cocos2d::ui::Button*> buttons() const {
+        std::vector<cocos2d::ui::Button*> out;
+        for (cocos2d::Node* n : h.allNodes()) {
+            if (auto* b = dynamic_cast<cocos2d::ui::Button*>(n)) {
+                out.push_back(b);
+            }
+        }
+        return out;
+    }
     cocos2d::ui::Button* button(const std::string& image) const {
         return h.find<cocos2d::ui::Button>(
             [&](cocos2d::ui::Button* b) { return b->getNormalFile() == image; });

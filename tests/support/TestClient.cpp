@@ -1,28 +1,6 @@
 #include "TestClient.h"
 
-#include "CLMD5.h"
-#include "EventCodes.h"
-#include "LoopbackPeer.h"
-#include "Packet.h"
-
-#include <utility>
-
-TestClient::TestClient(unsigned short port, int receiveBuffer)
-    : fd(dialLoopback(port, receiveBuffer)) {}
-
-void TestClient::disconnect() {
-    close(std::exchange(fd, -1)); // twice is a harmless EBADF
-}
-
-// A blocking send returns once it has taken every byte, or on an error.
-bool TestClient::sendRaw(const std::vector<uint8_t>& bytes) {
-    return fd >= 0 && ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
-}
-
-uint32_t TestClient::send(int32_t code, const CLDataBuffer* fields) {
-    sendRaw(buildRequestPacket(nextSeq, code, fields));
-    return nextSeq++;
-}
+#include <algorithm>
 
 std::optional<Message> TestClient::take(const std::function<bool(const Message&)>& wanted,
                                         std::chrono::milliseconds limit) {
@@ -59,21 +37,4 @@ std::optional<Message> TestClient::take(const std::function<bool(const Message&)
             }
         }
     }
-}
-
-int32_t TestClient::registerUser(const std::string& name, const std::string& password) {
-    const CLDataBuffer fields = credentials(name, md5Hex(password.c_str()));
-    const std::optional<Message> m = request(EVENT_REG, &fields);
-    return m ? m->intAt(0) : -1;
-}
-
-int32_t TestClient::login(const std::string& name, const std::string& password) {
-    const CLDataBuffer fields = credentials(name, md5Hex(password.c_str()));
-    const std::optional<Message> m = request(EVENT_LOGIN, &fields);
-    return m && m->intAt(0) == 1 ? m->intAt(1) : -1;
-}
-
-int32_t TestClient::enter(const std::string& name) {
-    registerUser(name, name + "-secret");
-    return login(name, name + "-secret");
 }
