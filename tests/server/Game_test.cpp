@@ -85,9 +85,10 @@ TEST_F(ServerTest, LeavingAGameLosesItInEachWay) {
         Pair p = matchedPair(a, b);
         ASSERT_TRUE(p.black);
         play(*p.black, *p.white, 7, 7);
-        std::unique_ptr<TestClient> taker = client();
+        std::unique_ptr<TestClient> taker; // lives until the old connection is seen closed
         if (takenOver) {
             const std::string white = p.blackName == a ? b : a;
+            taker = client();
             EXPECT_EQ(taker->login(white, white + "-secret"), p.whiteId);
         } else {
             EXPECT_EQ(ask(*p.white, EVENT_QUITCHESS), Ints{1});
