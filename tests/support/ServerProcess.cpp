@@ -29,7 +29,7 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath,
 // The child's status once it has ended; killed first when it has not within 10 s.
 int reap(pid_t child) {
     int status = 0;
-    if (!eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, 10000)) {
+    if (!eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, 10000, 5)) {
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
     }
@@ -74,7 +74,7 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
             }
             return ended = waitpid(pid, nullptr, WNOHANG) == pid;
         },
-        10000);
+        10000, 5);
     if (ended) {
         pid = -1;
         return false;
@@ -99,7 +99,7 @@ void ServerProcess::crash() {
 }
 
 bool ServerProcess::logShows(const std::string& text, size_t count, int ms) const {
-    return eventually([&] { return occurrences(log(), text) >= count; }, ms);
+    return eventually([&] { return occurrences(log(), text) >= count; }, ms, 5);
 }
 
 void ServerProcess::drainPipe() const {

@@ -26,14 +26,15 @@ inline long long msSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// Asks `done` every millisecond until it holds (true) or `ms` have passed (false).
+// Asks `done` every `pollMs` until it holds (true) or `ms` have passed (false).
 template <class Condition>
-bool eventually(Condition done, int ms = kPatienceMs) {
+bool eventually(Condition done, int ms = kPatienceMs, int pollMs = 1) {
     const auto start = Clock::now();
-    for (int i = 0; !done(); ++i, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+    for (int i = 0; !done(); i += pollMs) {
         if (i >= ms || msSince(start) >= ms) {
             return false;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
     }
     return true;
 }
