@@ -2,60 +2,16 @@
 // onNetworkEvent as the network thread would, dispatchEvents called by hand), then a started
 // director whose network thread talks to a loopback peer while headless frames dispatch.
 
-#include "DirectorTestSupport.h"
+#include "DirectorFeed.h"
 #include "EventCodes.h"
-#include "GBDirector.h"
-#include "Packet.h"
+#include "LoopbackPeer.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <initializer_list>
-#include <thread>
-
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 using Calls = std::vector<std::string>;
-using Clock = std::chrono::steady_clock;
-
-#ifndef KORALITH_TIME_SCALE // set by CMakeLists.txt for the sanitizers, which run slower
-#define KORALITH_TIME_SCALE 1
-#endif
-std::chrono::milliseconds scaled(int ms) {
-    return std::chrono::milliseconds(ms * KORALITH_TIME_SCALE);
-}
-
-// A listening socket on 127.0.0.1 and an ephemeral port; closed by the caller.
-int listenOnLoopback(uint16_t& port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    listen(fd, 1);
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-CLDataBuffer* strings(std::initializer_list<const char*> texts) {
-    auto* buffer = new CLDataBuffer;
-    for (const char* text : texts) {
-        buffer->addString(text);
-    }
-    return buffer;
-}
 
 // "code/status request context response", e.g. "1/0 ['ann'] ['pw'] [1,22]".
 std::string describe(const ResponseDataPack& pack) {
@@ -65,33 +21,16 @@ std::string describe(const ResponseDataPack& pack) {
 
 class Director : public ::testing::Test {
 protected:
-    Director() {
-        char name[] = "/tmp/koralith_director_XXXXXX";
-        dir = mkdtemp(name);
-    }
-    ~Director() override {
-        close(listener);
-        std::filesystem::remove_all(dir);
-    }
-
     // What the server would send: a response or push with integer fields (none: header only).
-    void arrive(int32_t code, uint32_t seq, std::initializer_list<int32_t> ints) {
-        CLDataBuffer fields;
-        for (int32_t n : ints) {
-            fields.addInt(n);
-        }
-        const auto packet = buildResponsePacket(code, seq, ints.size() ? &fields : nullptr);
-        director->onNetworkEvent(CLNetworkModule::PACKET_RECEIVED, packet.data() + 4,
-                                 uint32_t(packet.size() - 4));
+    void arrive(int32_t code, uint32_t seq, std::initializer_list<int32_t> fields) {
+        ::arrive(*director, code, seq, ints(fields));
     }
-    // A queued packet handed back by the network module, whole.
-    void dropped(CLNetworkModule::CallBackType why, uint32_t seq, int32_t code) {
-        const auto packet = GBDirector::buildPacket(seq, code, nullptr);
-        director->onNetworkEvent(why, packet.data(), uint32_t(packet.size()));
-    }
-    bool send(int32_t code, std::initializer_list<const char*> body, CLDataBuffer* context,
-              bool reportFailure) {
-        return director->sendRequest(code, strings(body), context, reportFailure);
+    // A request of strings; an empty context is none.
+    bool send(int32_t code, std::initializer_list<const char*> body, bool reportFailure,
+              std::initializer_list<const char*> context = {}) {
+        return director->sendRequest(code, new CLDataBuffer(strings(body)),
+                                     context.size() ? new CLDataBuffer(strings(context)) : nullptr,
+                                     reportFailure);
     }
     void listen(const std::string& name, const std::string& tag = "") {
         ASSERT_TRUE(director->addListener(
@@ -99,11 +38,10 @@ protected:
     }
     void tick(float dt = 0.1f) { director->dispatchEvents(dt); }
 
-    std::string dir;
-    uint16_t port = 0;
-    int listener = listenOnLoopback(port); // never accepts unless a test does
+    TempDir dir;
+    LoopbackPeer peer{1}; // accepts only when a test does
     std::unique_ptr<GBDirector> director =
-        std::make_unique<GBDirector>("127.0.0.1", port, (dir + "/netlog").c_str());
+        std::make_unique<GBDirector>("127.0.0.1", peer.port, dir.file("netlog").c_str());
     Calls calls;
 };
 
@@ -111,25 +49,25 @@ TEST_F(Director, AnswersAndFailuresFindTheirRequestBySequenceNumberAndCode) {
     listen("gb_event_login");
     listen("gb_event_logout");
     listen("gb_event_getnotice");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw1"}), true)); // seq 0
-    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, strings({"pw2"}), true)); // seq 1
-    ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, nullptr, false));      // seq 2
-    ASSERT_TRUE(send(EVENT_LOGIN, {"cy"}, nullptr, true));           // seq 3
-    ASSERT_TRUE(send(EVENT_LOGOUT, {}, nullptr, false));             // seq 4
-    arrive(EVENT_REG, 0, {1});                                       // another request's code
-    arrive(EVENT_LOGIN, 7, {1});                                     // a number no request carries
+    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true, {"pw1"})); // seq 0
+    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, true, {"pw2"})); // seq 1
+    ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, false));      // seq 2
+    ASSERT_TRUE(send(EVENT_LOGIN, {"cy"}, true));           // seq 3
+    ASSERT_TRUE(send(EVENT_LOGOUT, {}, false));             // seq 4
+    arrive(EVENT_REG, 0, {1});                              // another request's code
+    arrive(EVENT_LOGIN, 7, {1});                            // a number no request carries
     arrive(EVENT_LOGIN, 1, {1, 22});
     arrive(EVENT_LOGIN, 0, {0});
     arrive(EVENT_LOGIN, 0, {1, 4}); // a duplicate
     arrive(EVENT_GETNOTICE, 2, {}); // header only: no fields
     // Failures reach only a listener that asked for them, and end their request.
-    dropped(CLNetworkModule::SEND_NOT_CONNECTED, 3, EVENT_LOGIN);
-    dropped(CLNetworkModule::SEND_FAILED, 4, EVENT_LOGOUT);
+    handBack(*director, CLNetworkModule::SEND_NOT_CONNECTED, 3, EVENT_LOGIN);
+    handBack(*director, CLNetworkModule::SEND_FAILED, 4, EVENT_LOGOUT);
     arrive(EVENT_LOGIN, 3, {1});
     arrive(EVENT_LOGOUT, 4, {1});
     EXPECT_TRUE(calls.empty()); // nothing runs before the dispatch step
     tick();
-    ASSERT_TRUE(send(EVENT_LOGIN, {"dan"}, nullptr, true)); // numbering goes on: seq 5
+    ASSERT_TRUE(send(EVENT_LOGIN, {"dan"}, true)); // numbering goes on: seq 5
     arrive(EVENT_LOGIN, 5, {1, 9});
     tick();
     EXPECT_EQ(calls,
@@ -146,9 +84,9 @@ TEST_F(Director, OneListenerPerNameWhichMayRemoveItselfWhileCalled) {
         calls.push_back(tag.substr(0, 3) + describe(p));
     }));
     EXPECT_FALSE(director->addListener("gb_event_login", [](const ResponseDataPack&) {}));
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, nullptr, true)); // seq 0
-    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, nullptr, true)); // seq 1
-    ASSERT_TRUE(send(EVENT_REG, {"cid"}, nullptr, true));   // seq 2
+    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true)); // seq 0
+    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, true)); // seq 1
+    ASSERT_TRUE(send(EVENT_REG, {"cid"}, true));   // seq 2
     arrive(EVENT_LOGIN, 0, {1});
     arrive(EVENT_LOGIN, 1, {1});
     arrive(EVENT_REG, 2, {1});
@@ -160,11 +98,11 @@ TEST_F(Director, OneListenerPerNameWhichMayRemoveItselfWhileCalled) {
 TEST_F(Director, UnansweredRequestsExpireOnTheDirectorsClock) {
     listen("gb_event_login");
     listen("gb_event_joinmatch");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw"}), true)); // seq 0
-    ASSERT_TRUE(send(EVENT_JOINMATCH, {}, nullptr, false));         // seq 1
+    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true, {"pw"})); // seq 0
+    ASSERT_TRUE(send(EVENT_JOINMATCH, {}, false));         // seq 1
     tick(14.5f);
     EXPECT_TRUE(calls.empty());
-    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, nullptr, true)); // seq 2, half a second later
+    ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, true)); // seq 2, half a second later
     tick(0.5f);
     EXPECT_EQ(calls, (Calls{"1/2 ['ann'] ['pw'] null"}));
 
@@ -190,7 +128,7 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
             arrive(EVENT_MATCHRES, 0, {1, 5, 6});
         }
     }));
-    ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, nullptr, false));
+    ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, false));
     arrive(EVENT_OPPCHESS, 0, {3, 4, 0, 0});
     arrive(EVENT_OPPQUIT, 0, {77});
     arrive(EVENT_OVERTIME, 0, {77});
@@ -218,47 +156,41 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
 INSTANTIATE_TEST_SUITE_P(Director, StalePushes, ::testing::Bool());
 
 TEST_F(Director, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEndsItsThread) {
-    std::ofstream(dir + "/text.xml") << R"(<?xml version="1.0" encoding="UTF-8"?>
+    std::ofstream(dir.file("text.xml")) << R"(<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0"><dict><key>neterror</key><string>No server.</string></dict></plist>)";
     auto* files = cocos2d::FileUtils::getInstance();
     const std::vector<std::string> searchPaths = files->getSearchPaths();
-    files->setSearchPaths({dir});
+    files->setSearchPaths({dir.path()});
     EngineHarness harness;
     EXPECT_EQ(director->getText("neterror"), ""); // no table read yet
     ASSERT_TRUE(director->start());               // connects on this thread, reads text.xml
     files->setSearchPaths(searchPaths);
     EXPECT_EQ(director->getText("neterror"), "No server.");
     EXPECT_EQ(director->getText("nosuchkey"), "");
-    pollfd waiting{listener, POLLIN, 0};
-    ASSERT_EQ(poll(&waiting, 1, int(scaled(2000).count())), 1);
-    const int server = ::accept(listener, nullptr, nullptr);
+    const int server = peer.accept();
+    ASSERT_GE(server, 0);
     listen("gb_event_login");
-    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, strings({"pw"}), true));
+    ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true, {"pw"}));
 
     // The server reads the request and answers it with the fields 1, 42.
-    timeval patience{2 * KORALITH_TIME_SCALE, 0};
-    setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    Bytes request(4 + 4 + 4 + 4 + 5);
-    ASSERT_EQ(recv(server, request.data(), request.size(), MSG_WAITALL), ssize_t(request.size()));
+    const Bytes request = readUpTo(server, 4 + 4 + 4 + 4 + 5);
     ParsedRequest parsed;
     ASSERT_TRUE(parseRequestBody(request.data() + 4, request.size() - 4, parsed));
-    CLDataBuffer fields;
-    fields.addInt(1);
-    fields.addInt(42);
-    const Bytes answer = buildResponsePacket(parsed.code, parsed.seq, &fields);
-    ::send(server, answer.data(), answer.size(), MSG_NOSIGNAL);
-    for (const auto end = Clock::now() + scaled(3000); calls.empty() && Clock::now() < end;) {
-        harness.frame();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    const CLDataBuffer answer = ints({1, 42});
+    put(server, buildResponsePacket(parsed.code, parsed.seq, &answer));
+    eventually(
+        [&] {
+            harness.frame();
+            return !calls.empty();
+        },
+        scaled(3000));
     EXPECT_EQ(calls, (Calls{"1/0 ['ann'] ['pw'] [1,42]"}));
 
     const auto stopping = Clock::now();
     director->stop();
-    EXPECT_LT(Clock::now() - stopping, scaled(500));
+    EXPECT_LT(msSince(stopping), scaled(500));
     uint8_t byte;
     EXPECT_EQ(recv(server, &byte, 1, 0), 0) << "the connection was closed";
-    close(server);
 
     // Gone, it is no longer called by the engine.
     const GBDirector* gone = director.get();

@@ -1,5 +1,5 @@
 // The message format: typed fields, and request and response packets both ways.
-#include "DirectorTestSupport.h"
+#include "../support/Fields.h"
 #include "EventCodes.h"
 #include "Packet.h"
 

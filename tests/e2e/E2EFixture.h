@@ -5,14 +5,14 @@
 // protocol bots (the server tests' client) as the other players. Every wait runs frames, which
 // also drive the director's dispatch, until something holds, bounded in frames and in seconds.
 
-#include "../engine/TestSupport.h"
-#include "../server/ServerProcess.h"
-#include "../server/TestClient.h"
 #include "AppDelegate.h"
 #include "EventCodes.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
+#include "HelloWorld.h"
+#include "ServerProcess.h"
+#include "TestClient.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
@@ -22,22 +22,48 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <vector>
-
-#ifndef KORALITH_TIME_SCALE // set by CMakeLists.txt for the sanitizers, which run slower
-#define KORALITH_TIME_SCALE 1
-#endif
 
 class E2ETest : public ::testing::Test {
 protected:
     // Long enough that no move clock runs out unless a test waits for it.
     virtual std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        ASSERT_TRUE(server.start(serverOptions())) << server.log();
+        cocos2d::UserDefault::setStorageDirectory(dir.path());
+        director =
+            std::make_unique<GBDirector>("127.0.0.1", server.port(), dir.file("netlog").c_str());
+        h = std::make_unique<EngineHarness>(cocos2d::Size(400, 708));
+        app = std::make_unique<AppDelegate>();
+        ASSERT_TRUE(app->applicationDidFinishLaunching());
+        ASSERT_NE(reach<HelloWorld>(), nullptr);
+    }
+    void TearDown() override {
+        app.reset(); // stops the network thread
+        cocos2d::FileUtils::getInstance()->setSearchPaths({""});
+        h.reset();
+        director.reset();
+        if (server.running()) { // a clean exit also tells that the sanitizers found nothing
+            const int status = server.stop();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << server.log();
+        }
+    }
 
     // Runs frames, each followed by a 1 ms pause, until `done` holds; false after `frames` frames
     // or `seconds` (scaled for the sanitizers).
-    bool until(const std::function<bool()>& done, int frames = 3000, double seconds = 5);
+    bool until(const std::function<bool()>& done, int frames = 3000, int seconds = 5) {
+        const auto start = Clock::now();
+        for (int i = 0; i < frames && msSince(start) < scaled(1000 * seconds); ++i) {
+            if (done()) {
+                return true;
+            }
+            h->frame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return done();
+    }
     // The running scene's layer once it is an L and no slide runs; null when it does not come.
     template <typename L>
     L* reach() {
@@ -55,7 +81,17 @@ protected:
     // Runs frames until the answers to all the client has sent so far have been dispatched: the
     // server answers a connection in order, so a notice request sent now is answered last. Not
     // while the menu, which listens for notices, is up.
-    bool settle();
+    bool settle() {
+        bool answered = false;
+        if (!director->addListener("gb_event_getnotice",
+                                   [&](const ResponseDataPack&) { answered = true; })) {
+            return false;
+        }
+        director->sendRequest(EVENT_GETNOTICE, new CLDataBuffer(), nullptr, true);
+        const bool done = until([&] { return answered; });
+        director->removeListeners("gb_event_getnotice");
+        return done;
+    }
     // The bot's next push of `code`, or nothing.
     std::optional<Message> botHears(TestClient& bot, int32_t code) {
         std::optional<Message> heard;
@@ -79,20 +115,57 @@ protected:
         return b != nullptr;
     }
     // The input fields of the running scene, top first.
-    std::vector<cocos2d::ui::TextField*> fields() const;
+    std::vector<cocos2d::ui::TextField*> fields() const {
+        std::vector<cocos2d::ui::TextField*> out;
+        for (cocos2d::Node* n : h->allNodes()) {
+            if (auto* field = dynamic_cast<cocos2d::ui::TextField*>(n)) {
+                out.push_back(field);
+            }
+        }
+        return out;
+    }
     // Types `typed` into the form's fields as a player does, replacing their text, and presses
     // the button; false when the form has another number of fields.
-    bool submit(const std::vector<std::string>& typed, const std::string& image);
+    bool submit(const std::vector<std::string>& typed, const std::string& image) {
+        const std::vector<cocos2d::ui::TextField*> form = fields();
+        for (size_t i = 0; i < form.size() && form.size() == typed.size(); ++i) {
+            h->tap(form[i]);
+            for (size_t n = form[i]->getString().size(); n > 0; --n) {
+                h->backspace();
+            }
+            h->type(typed[i]);
+            EXPECT_EQ(form[i]->getString(), typed[i]);
+        }
+        return form.size() == typed.size() && tap(image);
+    }
     // The red message line of a form or of the match scene.
-    std::string message() const;
+    std::string message() const {
+        auto* line = h->find<cocos2d::ui::Text>(
+            [](cocos2d::ui::Text* t) { return t->getColor() == cocos2d::Color3B::RED; });
+        return line ? line->getString() : "<no message line>";
+    }
     // A text of the table, which must not be empty: an empty one would match an empty line.
-    std::string text(const char* key) const;
+    std::string text(const char* key) const {
+        const std::string t = director->getText(key);
+        EXPECT_FALSE(t.empty()) << key;
+        return t;
+    }
 
     // A new account `name` with the password name + "-secret", made by a bot that then leaves.
-    void makeAccount(const std::string& name);
+    void makeAccount(const std::string& name) {
+        EXPECT_EQ(TestClient(server.port()).registerUser(name, name + "-secret"), 1) << name;
+    }
     bool openLogin() { return tap("images/netgame.png") && reach<GBLoginScene>() != nullptr; }
     // makeAccount, then logs in through the login scene; the match scene once it is up.
-    GBMatchScene* enter(const std::string& name);
+    GBMatchScene* enter(const std::string& name) {
+        makeAccount(name);
+        if (!openLogin() || !submit({name, name + "-secret"}, "images/login.png")) {
+            return nullptr;
+        }
+        GBMatchScene* scene = reach<GBMatchScene>();
+        clientId = director->userId;
+        return scene;
+    }
 
     TempDir dir;
     ServerProcess server;

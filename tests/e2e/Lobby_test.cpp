@@ -80,33 +80,18 @@ TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks
     EXPECT_GT(director->userId, 0);
 }
 
-TEST_F(E2ETest, MatchRoomJoinBlinksCancelAndBackLogOutAndTheBotsJoinStartsTheGame) {
+TEST_F(E2ETest, MatchRoomJoinCancelAndBackLogOutAndTheBotsJoinStartsTheGame) {
     GBMatchScene* scene = enter("hana");
     ASSERT_NE(scene, nullptr);
     auto bot = std::make_unique<TestClient>(server.port());
     ASSERT_GT(bot->enter("ivan"), 0);
-    Texture2D* waiting = h->director()->getTextureCache()->addImage("images/waitmatch.png");
-    Sprite* picture = h->find<Sprite>([&](Sprite* s) { return s->getTexture() == waiting; });
-    ASSERT_NE(picture, nullptr);
-
-    // Waiting: the quit button in place of the join button, and the picture fading in from
-    // nothing, then out again.
+    // Waiting, then out of the queue again (the scene tests look at the blink and the buttons):
+    // the bot waits alone (a match is pushed before the join is answered).
     ASSERT_TRUE(tap("images/joinmatch.png"));
     ASSERT_TRUE(until([&] { return scene->isWaiting(); }));
-    EXPECT_EQ(button("images/joinmatch.png"), nullptr);
-    EXPECT_NE(button("images/quitmatch.png"), nullptr);
-    EXPECT_TRUE(EngineHarness::isShown(picture));
-    EXPECT_LT(picture->getOpacity(), 40);
-    EXPECT_TRUE(until([&] { return picture->getOpacity() > 215; }));
-    EXPECT_TRUE(until([&] { return picture->getOpacity() < 40; }));
-
     ASSERT_TRUE(tap("images/quitmatch.png"));
     ASSERT_TRUE(until([&] { return !scene->isWaiting(); }));
-    EXPECT_NE(button("images/joinmatch.png"), nullptr);
-    EXPECT_EQ(button("images/quitmatch.png"), nullptr);
-    EXPECT_FALSE(EngineHarness::isShown(picture));
     EXPECT_EQ(message(), "");
-    // Out of the queue: the bot waits alone (a match is pushed before the join is answered).
     EXPECT_EQ(bot->request(EVENT_JOINMATCH)->intAt(0), 1);
     EXPECT_TRUE(bot->noPush(EVENT_MATCHRES, 0ms));
     EXPECT_EQ(bot->request(EVENT_CANCELMATCH)->intAt(0), 1);

@@ -1,6 +1,6 @@
 // Networked games against a bot through the real server: whole games to five, moves the server
-// refuses or the client must not send, the move clock and its overtime, and every way a player
-// leaves.
+// refuses or the client must not send, the move clock and its overtime, and the ways a player
+// leaves. The server's tests check its scores; these check what the client makes of them.
 
 #include "E2EFixture.h"
 #include "GBNetGame.h"
@@ -8,13 +8,6 @@
 USING_NS_CC;
 
 namespace {
-
-// A score line with the words of text.xml, from a user-info answer.
-std::string lineOf(const Message& info) {
-    return info.fields->stringAt(1).value_or("?") + ": " + std::to_string(info.intAt(2)) +
-           " points, " + std::to_string(info.intAt(3)) + " won, " + std::to_string(info.intAt(4)) +
-           " lost, " + std::to_string(info.intAt(5)) + " drawn";
-}
 
 class NetGameTest : public E2ETest {
 protected:
@@ -32,8 +25,7 @@ protected:
             ADD_FAILURE() << "the client is not waiting for a match";
             return game = nullptr;
         }
-        const auto joined = bot->request(EVENT_JOINMATCH);
-        EXPECT_TRUE(joined && joined->intAt(0) == 1);
+        EXPECT_EQ(bot->request(EVENT_JOINMATCH).value_or(Message{}).intAt(0), 1);
         EXPECT_TRUE(botHears(*bot, EVENT_MATCHRES));
         return game = reach<GBNetGame>();
     }
@@ -60,20 +52,23 @@ protected:
     }
     // The opening move when the bot plays black: afterwards the client is to move.
     bool botOpensIfBlack() { return game->getColour() == kBlack || botMoves(7, 7); }
-    Message infoOf(int32_t id) {
-        const auto info = bot->requestInts(EVENT_GETUSERINFO, {id});
-        EXPECT_TRUE(info && info->count() == 6u);
-        return info.value_or(Message{});
+    // The client's score line (else the opponent's) comes to read as the server has `id`.
+    bool showsLineOf(bool mine, int32_t id) {
+        const Message info = bot->requestInts(EVENT_GETUSERINFO, {id}).value_or(Message{});
+        const std::string line =
+            info.fields->stringAt(1).value_or("?") + ": " + std::to_string(info.intAt(2)) +
+            " points, " + std::to_string(info.intAt(3)) + " won, " + std::to_string(info.intAt(4)) +
+            " lost, " + std::to_string(info.intAt(5)) + " drawn";
+        const Vec2 at(20, mine ? 50 : h->director()->getWinSize().height - 50);
+        return until([&] {
+            ui::Text* shown =
+                h->find<ui::Text>([&](ui::Text* t) { return t->getPosition() == at; });
+            return shown && shown->getString() == line;
+        });
     }
     // The move clock, the only text over a side stone, at x = 50.
     ui::Text* clock() const {
         return h->find<ui::Text>([](ui::Text* t) { return t->getPosition().x == 50; });
-    }
-    // A score line: the client's at the bottom, the opponent's at the top.
-    std::string scoreLine(bool mine) const {
-        const Vec2 at(20, mine ? 50 : h->director()->getWinSize().height - 50);
-        ui::Text* line = h->find<ui::Text>([&](ui::Text* t) { return t->getPosition() == at; });
-        return line ? line->getString() : "<no line>";
     }
 
     std::unique_ptr<TestClient> bot;
@@ -87,34 +82,18 @@ TEST_F(NetGameTest, WholeGamesToFiveAsBlackAndAsWhiteEndInTheResultAndTheNewTota
     bool played[2] = {false, false};
     for (int games = 0; games < 16 && !(played[0] && played[1]); ++games) {
         ASSERT_NE(match(), nullptr);
-        const bool won = game->getColour() == kBlack;
-        played[won] = true;
-        SCOPED_TRACE(won ? "as black" : "as white");
-        const Message mine = infoOf(clientId);
-        const Message theirs = infoOf(botId);
-
+        const bool black = game->getColour() == kBlack;
+        played[black] = true;
+        SCOPED_TRACE(black ? "as black" : "as white");
         for (int i = 0; i < 9; ++i) {
-            const int32_t mover = i % 2 == 0 ? kBlack : kWhite;
-            const int x = 3 + i / 2;
-            const int y = mover == kBlack ? 7 : 9;
-            ASSERT_TRUE(mover == game->getColour() ? clientMoves(x, y) : botMoves(x, y))
-                << "move " << i;
+            const int x = 3 + i / 2, y = i % 2 == 0 ? 7 : 9;
+            ASSERT_TRUE((i % 2 == 0) == black ? clientMoves(x, y) : botMoves(x, y)) << i;
         }
-        const std::string picture = won ? "images/gameover1.png" : "images/gameover2.png";
+        const std::string picture = black ? "images/gameover1.png" : "images/gameover2.png";
         EXPECT_TRUE(until([&] { return button(picture) != nullptr; }));
         EXPECT_FALSE(game->isPlaying());
-
-        const Message mineAfter = infoOf(clientId);
-        const Message theirsAfter = infoOf(botId);
-        // The winner's won count and points go up, the loser's lost count, and points down.
-        EXPECT_EQ(mineAfter.intAt(won ? 3 : 4), mine.intAt(won ? 3 : 4) + 1);
-        EXPECT_EQ(theirsAfter.intAt(won ? 4 : 3), theirs.intAt(won ? 4 : 3) + 1);
-        EXPECT_EQ(mineAfter.intAt(2) > mine.intAt(2), won);
-        EXPECT_EQ(theirsAfter.intAt(2) > theirs.intAt(2), !won);
-        EXPECT_TRUE(until([&] { return scoreLine(true) == lineOf(mineAfter); })) << scoreLine(true);
-        EXPECT_TRUE(until([&] { return scoreLine(false) == lineOf(theirsAfter); }))
-            << scoreLine(false);
-
+        EXPECT_TRUE(showsLineOf(true, clientId));
+        EXPECT_TRUE(showsLineOf(false, botId));
         ASSERT_TRUE(tap(picture));
         EXPECT_NE(reach<GBMatchScene>(), nullptr);
     }
@@ -136,8 +115,7 @@ TEST_F(NetGameTest, MovesTheServerRefusesChangeNothing) {
     // which the client is not told of: its next move, on its turn, is refused.
     ASSERT_TRUE(botMoves(2, 2));
     const size_t stones = game->getStones().size();
-    TestClient twin(server.port());
-    ASSERT_EQ(twin.login("jade", "jade-secret"), clientId);
+    ASSERT_EQ(TestClient(server.port()).login("jade", "jade-secret"), clientId);
     ASSERT_TRUE(bot->waitPush(EVENT_OPPQUIT));
     touchPoint(5, 5);
     ASSERT_TRUE(settle());
@@ -149,8 +127,7 @@ TEST_F(NetGameTest, MovesTheServerRefusesChangeNothing) {
 
 TEST_F(NetGameTest, TheClockFollowsTheSideToMoveAndATouchOutOfTurnSendsNothing) {
     ASSERT_NE(match(), nullptr);
-    const Vec2 local(50, 150);
-    const Vec2 opponent(50, h->director()->getWinSize().height - 150);
+    const Vec2 local(50, 150), opponent(50, h->director()->getWinSize().height - 150);
     const bool black = game->getColour() == kBlack;
     ui::Text* clockText = clock();
     ASSERT_NE(clockText, nullptr);
@@ -175,23 +152,13 @@ TEST_F(NetGameTest, TheClockFollowsTheSideToMoveAndATouchOutOfTurnSendsNothing) 
     EXPECT_TRUE(clientMoves(2, 2));
 }
 
+// A dropped connection brings the client the same push as a quit.
 TEST_F(NetGameTest, WhenTheOpponentQuitsOrDropsTheClientWinsWithTheLeaveNotice) {
-    for (const bool drops : {false, true}) {
-        SCOPED_TRACE(drops ? "drops" : "quits");
-        ASSERT_NE(match(), nullptr);
-        const Message before = infoOf(clientId);
-        if (drops) {
-            bot->disconnect();
-        } else {
-            bot->request(EVENT_QUITCHESS);
-        }
-        EXPECT_TRUE(until([&] { return button("images/gameover1.png") != nullptr; }));
-        EXPECT_NE(h->findText(text("leave")), nullptr);
-        const std::string wins = " " + std::to_string(before.intAt(3) + 1) + " won,";
-        EXPECT_TRUE(until([&] { return scoreLine(true).find(wins) != std::string::npos; }))
-            << scoreLine(true);
-        ASSERT_TRUE(tap("images/gameover1.png")); // the next match starts from the match scene
-    }
+    ASSERT_NE(match(), nullptr);
+    bot->request(EVENT_QUITCHESS);
+    EXPECT_TRUE(until([&] { return button("images/gameover1.png") != nullptr; }));
+    EXPECT_NE(h->findText(text("leave")), nullptr);
+    EXPECT_TRUE(showsLineOf(true, clientId));
 }
 
 TEST_F(NetGameTest, LeavingSendsTheQuitTheOpponentWinsAndACrossingQuitEndsNoLaterGame) {
@@ -206,11 +173,7 @@ TEST_F(NetGameTest, LeavingSendsTheQuitTheOpponentWinsAndACrossingQuitEndsNoLate
     ASSERT_TRUE(botOpensIfBlack());
     ASSERT_TRUE(clientMoves(6, 6));
     ASSERT_TRUE(tap("images/selectback.png"));
-    const std::optional<Message> quit = botHears(*bot, EVENT_OPPQUIT);
-    ASSERT_TRUE(quit);
-    EXPECT_EQ(quit->intAt(0), clientId);
-    EXPECT_EQ(infoOf(botId).intAt(3), 1);    // this game; the first was the bot's loss
-    EXPECT_EQ(infoOf(clientId).intAt(4), 1); // and the client's win
+    EXPECT_EQ(botHears(*bot, EVENT_OPPQUIT).value_or(Message{}).intAt(0), clientId);
     EXPECT_NE(reach<GBMatchScene>(), nullptr);
 }
 
@@ -234,10 +197,6 @@ TEST_F(OvertimeTest, TheOvertimePushEndsTheGameForWhoeverRanOutOfTime) {
         const char* picture = clientLate ? "images/gameover2.png" : "images/gameover1.png";
         EXPECT_TRUE(until([&] { return button(picture) != nullptr; }, 6000, 6));
         EXPECT_NE(h->findText(text("overtime")), nullptr);
-        // The bot hears it too, naming the winner.
-        const auto pushed = botHears(*bot, EVENT_OVERTIME);
-        ASSERT_TRUE(pushed);
-        EXPECT_EQ(pushed->intAt(0), clientLate ? botId : clientId);
         ASSERT_TRUE(tap(picture));
     }
 }

@@ -33,17 +33,14 @@ public:
     std::vector<Vec2> at;
 };
 
+// A left-button event as the window delivers it.
 SDL_Event mouse(Uint32 type, int x, int y) {
     SDL_Event e{};
     e.type = type;
     if (type == SDL_MOUSEMOTION) {
-        e.motion.x = x;
-        e.motion.y = y;
-        e.motion.state = SDL_BUTTON_LMASK;
+        e.motion = SDL_MouseMotionEvent{type, 0, 0, 0, SDL_BUTTON_LMASK, x, y, 0, 0};
     } else {
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.x = x;
-        e.button.y = y;
+        e.button = SDL_MouseButtonEvent{type, 0, 0, 0, SDL_BUTTON_LEFT, 0, 1, 0, x, y};
     }
     return e;
 }

@@ -2,22 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "koralith-engine-XXXXXX");
-    if (!mkdtemp(pattern.data())) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 std::string writePng(const TempDir& dir, const std::string& name, int w, int h,
                      const cocos2d::Color4B& c) {

@@ -3,7 +3,7 @@
 // cannot go out; its time limits: a packet that stops coming half way breaks its connection, a
 // stop ends every socket wait, and an idle loop wakes rarely yet deals with a packet at once.
 #include "CLLogWriter.h"
-#include "NetTestSupport.h"
+#include "NetTest.h"
 
 #include <ctime>
 #include <tuple>
@@ -32,7 +32,7 @@ TEST_F(LogWriter, WritersOfOneDayAppendToItsFileAndMidnightStartsTheNext) {
 }
 
 TEST_F(LogWriter, UnopenableFileDropsLinesUntilALaterDaysFileOpens) {
-    const std::string folder = dir + "/later/";
+    const std::string folder = dir.file("later/");
     std::time_t now = localTime("2026-06-01 12:00:00");
     CLLogWriter log(folder.c_str(), [&] { return now; });
     log.write("lost");

@@ -11,6 +11,15 @@ USING_NS_CC;
 
 namespace {
 
+// A notice answer: field 0 = 1, then the texts.
+CLDataBuffer noticeFields(std::initializer_list<const char*> texts) {
+    CLDataBuffer fields = ints({1});
+    for (const char* text : texts) {
+        fields.addString(text);
+    }
+    return fields;
+}
+
 class MenuTest : public SceneFixture {
 protected:
     // The menu's buttons in the order it makes them.
@@ -49,52 +58,36 @@ TEST_F(MenuTest, EachButtonLeadsWhereItSaysOnceReleasedOnItAndGivesTheNoticeName
     }
 }
 
+// Field 0 other than 1 clears the line; with fields missing or mistyped it keeps what it showed.
 TEST_F(MenuTest, NoticeLineFromTheAnswersFields) {
-    struct Case {
-        const char* what;
-        std::vector<std::string> strings; // fields 1 and 2 after field 0 = 1
+    const struct {
+        CLDataBuffer fields;
+        bool taken;
         const char* shown;
-    };
-    const Case cases[] = {
-        {"date cut to ten characters",
-         {"Server moves tonight", "2026-12-06 20:00"},
-         "2026-12-06  Server moves tonight"},
-        {"a short second text shown whole", {"Hello", "today"}, "today  Hello"},
-        {"ten characters, not ten bytes",
-         {"n", "\xC3\xA9t\xC3\xA9 2026-12-06"},
+    } cases[] = {
+        {noticeFields({"Server moves tonight", "2026-12-06 20:00"}), true,
+         "2026-12-06  Server moves tonight"},                       // the date cut to ten
+        {noticeFields({"Hello", "today"}), true, "today  Hello"},   // shorter: shown whole
+        {noticeFields({"n", "\xC3\xA9t\xC3\xA9 2026-12-06"}), true, // ten characters, not bytes
          "\xC3\xA9t\xC3\xA9 2026-1  n"},
+        {ints({0}), true, ""},
+        {noticeFields({"only one"}), false, "kept"},
+        {ints({1, 2, 3}), false, "kept"},
+        {CLDataBuffer(), false, "kept"},
     };
-    for (const Case& c : cases) {
-        CLDataBuffer fields = ints({1});
-        for (const std::string& s : c.strings) {
-            fields.addString(s.c_str());
-        }
-        std::string line;
-        EXPECT_TRUE(HelloWorld::noticeLine(&fields, line)) << c.what;
-        EXPECT_EQ(line, c.shown) << c.what;
+    for (const auto& c : cases) {
+        std::string line = "kept";
+        EXPECT_EQ(HelloWorld::noticeLine(&c.fields, line), c.taken) << c.shown;
+        EXPECT_EQ(line, c.shown);
     }
-    // Field 0 other than 1 clears the line.
-    CLDataBuffer cleared = ints({0});
-    std::string line = "old";
-    EXPECT_TRUE(HelloWorld::noticeLine(&cleared, line));
-    EXPECT_EQ(line, "");
-    // Missing or mistyped fields: the line keeps what it showed.
-    CLDataBuffer cut = ints({1});
-    cut.addString("only one");
-    CLDataBuffer mistyped = ints({1, 2, 3});
-    CLDataBuffer none;
-    for (const CLDataBuffer* bad : {&cut, &mistyped, &none, static_cast<CLDataBuffer*>(nullptr)}) {
-        line = "kept";
-        EXPECT_FALSE(HelloWorld::noticeLine(bad, line));
-        EXPECT_EQ(line, "kept");
-    }
+    std::string line = "kept";
+    EXPECT_FALSE(HelloWorld::noticeLine(nullptr, line));
+    EXPECT_EQ(line, "kept");
 }
 
 TEST_F(MenuTest, TheAnswerReachesTheLineAndAFreshMenuAsksAgain) {
-    CLDataBuffer good = ints({1});
-    good.addString("Welcome");
-    good.addString("2026-12-06 08:00");
-    answer(0, EVENT_GETNOTICE, good); // the menu's request was the director's first
+    answer(0, EVENT_GETNOTICE,
+           noticeFields({"Welcome", "2026-12-06 08:00"})); // the director's first
     h.advance(0.2f);
     EXPECT_EQ(notice(), "2026-12-06  Welcome");
 
@@ -103,10 +96,8 @@ TEST_F(MenuTest, TheAnswerReachesTheLineAndAFreshMenuAsksAgain) {
     h.tap(h.find<ui::Button>()); // the game's back button
     menu = running<HelloWorld>();
     ASSERT_NE(menu, nullptr);
-    CLDataBuffer fields = ints({1});
-    fields.addString("Back again");
-    fields.addString("2026-12-07");
-    answer(1, EVENT_GETNOTICE, fields); // the second menu's request
+    answer(1, EVENT_GETNOTICE,
+           noticeFields({"Back again", "2026-12-07"})); // the second menu's request
     h.advance(0.2f);
     EXPECT_EQ(notice(), "2026-12-07  Back again");
 }

@@ -6,7 +6,6 @@
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "GBNetGame.h"
-#include "Packet.h"
 #include "SceneFixture.h"
 
 USING_NS_CC;
@@ -120,10 +119,8 @@ TEST_F(MatchTest, RefusalsFailuresBadPacksAndMatchesNotOursChangeNothing) {
             h.tap(button("images/joinmatch.png"));
             s = seq++;
         }
-        if (c.networkFails) { // the whole packet comes back, as the network module does
-            const std::vector<uint8_t> packet = buildRequestPacket(s, c.code, nullptr);
-            director.onNetworkEvent(CLNetworkModule::SEND_NOT_CONNECTED, packet.data(),
-                                    static_cast<uint32_t>(packet.size()));
+        if (c.networkFails) {
+            handBack(director, CLNetworkModule::SEND_NOT_CONNECTED, s, c.code);
             h.advance(0.1f);
         } else {
             answerNow(s, c.code, c.fields);
@@ -153,23 +150,7 @@ TEST(NetGameResult, OutcomesFromEachSide) {
 
 class NetGameTest : public SceneFixture {
 protected:
-    static constexpr int32_t kMe = 7;
-    static constexpr int32_t kThem = 9;
-    // A game in which we play black, as the match push starts it; its first two requests ask
-    // for both score lines.
-    GBNetGame* start() {
-        director.userId = kMe;
-        board = game = show(GBNetGame::create(kMe, kThem));
-        return game;
-    }
-    // Our move, sent and answered; the two score line requests came first.
-    void move(int x, int y, const CLDataBuffer& answerFields) {
-        h.touch(at(x, y));
-        answerNow(nextSeq++, EVENT_CHESS, answerFields);
-    }
-
-    GBNetGame* game = nullptr;
-    uint32_t nextSeq = 2;
+    static constexpr int32_t kMe = 7, kThem = 9;
 };
 
 TEST_F(NetGameTest, NobodyLoggedInOrNeitherIdOursMakesNoGame) {
@@ -180,7 +161,11 @@ TEST_F(NetGameTest, NobodyLoggedInOrNeitherIdOursMakesNoGame) {
 }
 
 TEST_F(NetGameTest, PushesAndAnswersThatDoNotBelongOrLackFieldsAreIgnoredAndADrawEnds) {
-    start();
+    // We play black, as the match push starts the game; its first two requests ask for both
+    // score lines, our moves come after them.
+    director.userId = kMe;
+    GBNetGame* game = show(GBNetGame::create(kMe, kThem));
+    board = game;
     const std::pair<int32_t, CLDataBuffer> strays[] = {
         {EVENT_OPPQUIT, ints({kMe})},          // our own quit
         {EVENT_OVERTIME, ints({3})},           // a stranger's time
@@ -190,12 +175,14 @@ TEST_F(NetGameTest, PushesAndAnswersThatDoNotBelongOrLackFieldsAreIgnoredAndADra
         push(code, fields);
     }
     h.advance(0.1f);
-    move(7, 7, ints({1, 1})); // the game over without its outcome
+    h.touch(at(7, 7));
+    answerNow(2, EVENT_CHESS, ints({1, 1})); // the game over without its outcome
     EXPECT_TRUE(game->isPlaying());
     EXPECT_EQ(cell(8, 8), kEmpty);
     EXPECT_EQ(cell(7, 7), kEmpty);
     EXPECT_NE(h.findText(text("overtime")), nullptr); // the notice shows, the game goes on
-    move(7, 7, ints({1, 1, 2}));                      // a draw, in full this time
+    h.touch(at(7, 7));
+    answerNow(3, EVENT_CHESS, ints({1, 1, 2})); // a draw, in full this time
     EXPECT_FALSE(game->isPlaying());
     EXPECT_NE(button("images/gameover0.png"), nullptr);
 

@@ -4,18 +4,30 @@
 // GBDirector that is never started: the frames drive its 0.1 s dispatch step, what the scenes
 // send stays queued, and answers are fed in as the network thread would hand them over.
 
-#include "../engine/TestSupport.h"
-#include "CLDataBuffer.h"
-#include "GBDirector.h"
+#include "DirectorFeed.h"
 #include "GoBangGame.h"
+#include "Support.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
 
 class SceneFixture : public ::testing::Test {
 protected:
-    SceneFixture();
-    ~SceneFixture() override;
+    // The director is never started, so it never connects to its unused port 9.
+    SceneFixture() : director("127.0.0.1", 9, dir.file("netlog").c_str()), h({400, 708}) {
+        cocos2d::UserDefault::setStorageDirectory(dir.path());
+        const cocos2d::Size frame = h.view()->getFrameSize();
+        h.view()->setDesignResolutionSize(
+            576, static_cast<float>(static_cast<double>(frame.height / frame.width) * 576.0),
+            cocos2d::ResolutionPolicy::SHOW_ALL);
+        cocos2d::FileUtils::getInstance()->setSearchPaths({KORALITH_RES_DIR});
+        director.loadTexts();
+        cocos2d::RandomHelper::getEngine().seed(1);
+        h.director()->getScheduler()->schedule(CC_CALLBACK_1(GBDirector::dispatchEvents, &director),
+                                               &director, 0.1f, CC_REPEAT_FOREVER, 0.1f, false,
+                                               "fff");
+    }
+    ~SceneFixture() override { cocos2d::FileUtils::getInstance()->setSearchPaths({""}); }
 
     // Runs `layer` in a new scene, in place of any running one and without a slide.
     template <typename L>
@@ -37,7 +49,9 @@ protected:
     }
     // An answer to request (seq, code), or a push, as it comes off the network; delivered at
     // the next dispatch step (run the frames of 0.1 s to see it).
-    void answer(uint32_t seq, int32_t code, const CLDataBuffer& fields);
+    void answer(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
+        arrive(director, code, seq, fields);
+    }
     void push(int32_t code, const CLDataBuffer& fields) { answer(0, code, fields); }
     // An answer, and the frames of the next dispatch step.
     void answerNow(uint32_t seq, int32_t code, const CLDataBuffer& fields) {
@@ -52,7 +66,15 @@ protected:
         return t;
     }
     // The scene's buttons in the order it made them, and the one with this picture.
-    std::vector<cocos2d::ui::Button*> buttons() const;
+    std::vector<cocos2d::ui::Button*> buttons() const {
+        std::vector<cocos2d::ui::Button*> out;
+        for (cocos2d::Node* n : h.allNodes()) {
+            if (auto* b = dynamic_cast<cocos2d::ui::Button*>(n)) {
+                out.push_back(b);
+            }
+        }
+        return out;
+    }
     cocos2d::ui::Button* button(const std::string& image) const {
         return h.find<cocos2d::ui::Button>(
             [&](cocos2d::ui::Button* b) { return b->getNormalFile() == image; });
@@ -77,6 +99,3 @@ protected:
     EngineHarness h;
     GoBangGame* board = nullptr; // the game a test plays, for at and cell
 };
-
-// A field list written out: ints(1, 2), then strings with addString.
-CLDataBuffer ints(std::initializer_list<int32_t> values);

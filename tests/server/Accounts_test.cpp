@@ -27,6 +27,7 @@ TEST_F(ServerTest, LoginAnswersTheIdForTheRightPasswordAndRefusesGuessersForAWhi
     ASSERT_EQ(c->registerUser("dora", "right"), 1);
     ASSERT_EQ(c->registerUser("eve", "other"), 1);
     EXPECT_EQ(ask(*c, EVENT_GETUSERINFO, {1}), Ints{0}); // not logged in
+    EXPECT_EQ(ask(*c, EVENT_LOGOUT), Ints{0});
     const int32_t dora = c->login("dora", "right"), eve = c->login("eve", "other");
     EXPECT_TRUE(dora > 0 && eve > 0 && dora != eve) << dora << " " << eve;
     const Message info = c->requestInts(EVENT_GETUSERINFO, {dora}).value_or(Message{});

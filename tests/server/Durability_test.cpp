@@ -3,52 +3,8 @@
 // holds the database's write lock while the game ends: the server cannot commit before the test
 // lets it, and one that tells the end earlier is killed while its commit is still waiting.
 
+#include "Database.h"
 #include "ServerFixture.h"
-
-#include <sqlite3.h>
-
-namespace {
-
-// The database's write lock, held for as long as the object lives.
-class WriteLock {
-public:
-    explicit WriteLock(const std::string& path) {
-        held = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-               sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~WriteLock() {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
-    bool held = false;
-
-private:
-    sqlite3* db = nullptr;
-};
-
-// The games recorded between these players that ended for `reason`; -1 when unreadable.
-int gamesRecorded(const std::string& path, int32_t black, int32_t white, const char* reason) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* s = nullptr;
-    int count = -1;
-    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-        sqlite3_prepare_v2(db,
-                           "SELECT COUNT(*) FROM games WHERE black = ? AND white = ?"
-                           " AND reason = ?",
-                           -1, &s, nullptr) == SQLITE_OK) {
-        sqlite3_bind_int(s, 1, black);
-        sqlite3_bind_int(s, 2, white);
-        sqlite3_bind_text(s, 3, reason, -1, SQLITE_STATIC);
-        if (sqlite3_step(s) == SQLITE_ROW) {
-            count = sqlite3_column_int(s, 0);
-        }
-    }
-    sqlite3_finalize(s);
-    sqlite3_close(db);
-    return count;
-}
-
-} // namespace
 
 TEST_F(ServerTest, AGameEndIsToldOnlyOnceRecordedAndSurvivesAKill) {
     enum Way { Five, Quit, Logout, Drop, Time };
@@ -66,8 +22,8 @@ TEST_F(ServerTest, AGameEndIsToldOnlyOnceRecordedAndSurvivesAKill) {
         uint32_t seq = 0;
         std::optional<Message> early;
         {
-            WriteLock lock(server.databasePath());
-            ASSERT_TRUE(lock.held);
+            Database lock(server.databasePath());
+            ASSERT_TRUE(lock.run("BEGIN IMMEDIATE"));
             // Matching and moves need no database: they go on while it is locked.
             EXPECT_EQ(ask(*black, EVENT_JOINMATCH), Ints{1});
             EXPECT_EQ(ask(*white, EVENT_JOINMATCH), Ints{1});
@@ -81,9 +37,7 @@ TEST_F(ServerTest, AGameEndIsToldOnlyOnceRecordedAndSurvivesAKill) {
                 play(*black, *white, x, 0);
                 play(*white, *black, x, 1);
             }
-            CLDataBuffer fifth;
-            fifth.addInt(4);
-            fifth.addInt(0);
+            const CLDataBuffer fifth = ints({4, 0});
             if (way == Five) {
                 seq = black->send(EVENT_CHESS, &fifth);
             } else if (way == Quit || way == Logout) {
@@ -109,24 +63,16 @@ TEST_F(ServerTest, AGameEndIsToldOnlyOnceRecordedAndSurvivesAKill) {
                 bool answer; // to the request that ended the game, else a push
                 Ints ints;
             };
-            std::vector<Heard> heard;
-            switch (way) {
-            case Five:
+            std::vector<Heard> heard{{black.get(), EVENT_OPPQUIT, false, {whiteId}}};
+            if (way == Five) {
                 heard = {{black.get(), EVENT_CHESS, true, {1, 1, OUTCOME_BLACK_WON}},
                          {white.get(), EVENT_OPPCHESS, false, {4, 0, 1, OUTCOME_BLACK_WON}}};
-                break;
-            case Quit:
-            case Logout:
-                heard = {{white.get(), way == Quit ? EVENT_QUITCHESS : EVENT_LOGOUT, true, {1}},
-                         {black.get(), EVENT_OPPQUIT, false, {whiteId}}};
-                break;
-            case Drop:
-                heard = {{black.get(), EVENT_OPPQUIT, false, {whiteId}}};
-                break;
-            case Time:
+            } else if (way == Time) {
                 heard = {{black.get(), EVENT_OVERTIME, false, {whiteId}},
                          {white.get(), EVENT_OVERTIME, false, {whiteId}}};
-                break;
+            } else if (way != Drop) {
+                heard.push_back(
+                    {white.get(), way == Quit ? EVENT_QUITCHESS : EVENT_LOGOUT, true, {1}});
             }
             for (const Heard& h : heard) {
                 const auto m = h.answer ? h.by->waitAnswer(h.code, seq) : h.by->waitPush(h.code);
@@ -139,6 +85,11 @@ TEST_F(ServerTest, AGameEndIsToldOnlyOnceRecordedAndSurvivesAKill) {
         const Ints won{1516, 1, 0, 0}, lost{1484, 0, 1, 0};
         EXPECT_EQ(scoreOf(*checker, blackId), way == Time ? lost : won);
         EXPECT_EQ(scoreOf(*checker, whiteId), way == Time ? won : lost);
-        EXPECT_EQ(gamesRecorded(server.databasePath(), blackId, whiteId, reasons[way]), 1);
+        const std::string games =
+            "SELECT COUNT(*) FROM games WHERE reason = '" + std::string(reasons[way]) +
+            "' AND black = " + std::to_string(blackId) + " AND white = " + std::to_string(whiteId);
+        int recorded = -1;
+        EXPECT_TRUE(Database(server.databasePath()).run(games, &recorded));
+        EXPECT_EQ(recorded, 1);
     }
 }

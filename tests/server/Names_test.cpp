@@ -1,46 +1,35 @@
 // One account per name whatever the case of its ASCII letters, also in a database from before
 // that rule, whose accounts all keep working.
 
+#include "Database.h"
 #include "ServerFixture.h"
 
 #include <filesystem>
-#include <sqlite3.h>
-
-namespace {
 
 // A database as the first schema version left it, with names that are no longer registered:
 // "alice" and "ALICE" side by side, and "bob " with a trailing blank. Their passwords are
 // "old-one", "old-two" and "old-three" (argon2id of the digests, at the lowest cost).
-bool writeVersion1Database(const std::string& path) {
-    const char* script =
-        "CREATE TABLE schema_version (version INTEGER NOT NULL);"
-        "INSERT INTO schema_version (version) VALUES (1);"
-        "CREATE TABLE users (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE,"
-        " secret TEXT NOT NULL, score INTEGER NOT NULL DEFAULT 1500,"
-        " wins INTEGER NOT NULL DEFAULT 0, losses INTEGER NOT NULL DEFAULT 0,"
-        " draws INTEGER NOT NULL DEFAULT 0, created TEXT NOT NULL);"
-        "CREATE TABLE games (id INTEGER PRIMARY KEY, black INTEGER NOT NULL REFERENCES users(id),"
-        " white INTEGER NOT NULL REFERENCES users(id),"
-        " outcome INTEGER NOT NULL CHECK (outcome IN (0, 1, 2)),"
-        " reason TEXT NOT NULL CHECK (reason IN ('five', 'full', 'time', 'quit')),"
-        " moves TEXT NOT NULL, started TEXT NOT NULL, ended TEXT NOT NULL);"
-        "CREATE INDEX games_black ON games(black);"
-        "CREATE INDEX games_white ON games(white);"
-        "INSERT INTO users (id, name, secret, created) VALUES"
-        " (1, 'alice', '$argon2id$v=19$m=8,t=1,p=1$deG4w8mLB2rEbwrpX/aQtw$"
-        "mrdL3fAM08WYzJIGyvHKih/75T2cJ+CuB2XFtmk1dUE', '2024-01-01 00:00:00Z'),"
-        " (2, 'ALICE', '$argon2id$v=19$m=8,t=1,p=1$OiacI00/kQn7GKJxy4HFvw$"
-        "I0arIjDfjrKx3lffcX0Kem+KbcSLOooHmUI1+LDi/rQ', '2024-01-01 00:00:00Z'),"
-        " (3, 'bob ', '$argon2id$v=19$m=8,t=1,p=1$IzLVfZ99oNi5EaekKrEw/Q$"
-        "627wv0Y5Lp35vS6oM6JqOUiMWEitsKKRdEJSiCVPzZw', '2024-01-01 00:00:00Z');";
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, script, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
-
-} // namespace
+const char* const kVersion1Database =
+    "CREATE TABLE schema_version (version INTEGER NOT NULL);"
+    "INSERT INTO schema_version (version) VALUES (1);"
+    "CREATE TABLE users (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE,"
+    " secret TEXT NOT NULL, score INTEGER NOT NULL DEFAULT 1500,"
+    " wins INTEGER NOT NULL DEFAULT 0, losses INTEGER NOT NULL DEFAULT 0,"
+    " draws INTEGER NOT NULL DEFAULT 0, created TEXT NOT NULL);"
+    "CREATE TABLE games (id INTEGER PRIMARY KEY, black INTEGER NOT NULL REFERENCES users(id),"
+    " white INTEGER NOT NULL REFERENCES users(id),"
+    " outcome INTEGER NOT NULL CHECK (outcome IN (0, 1, 2)),"
+    " reason TEXT NOT NULL CHECK (reason IN ('five', 'full', 'time', 'quit')),"
+    " moves TEXT NOT NULL, started TEXT NOT NULL, ended TEXT NOT NULL);"
+    "CREATE INDEX games_black ON games(black);"
+    "CREATE INDEX games_white ON games(white);"
+    "INSERT INTO users (id, name, secret, created) VALUES"
+    " (1, 'alice', '$argon2id$v=19$m=8,t=1,p=1$deG4w8mLB2rEbwrpX/aQtw$"
+    "mrdL3fAM08WYzJIGyvHKih/75T2cJ+CuB2XFtmk1dUE', '2024-01-01 00:00:00Z'),"
+    " (2, 'ALICE', '$argon2id$v=19$m=8,t=1,p=1$OiacI00/kQn7GKJxy4HFvw$"
+    "I0arIjDfjrKx3lffcX0Kem+KbcSLOooHmUI1+LDi/rQ', '2024-01-01 00:00:00Z'),"
+    " (3, 'bob ', '$argon2id$v=19$m=8,t=1,p=1$IzLVfZ99oNi5EaekKrEw/Q$"
+    "627wv0Y5Lp35vS6oM6JqOUiMWEitsKKRdEJSiCVPzZw', '2024-01-01 00:00:00Z');";
 
 TEST_F(ServerTest, NamesDifferingOnlyInAsciiCaseAreOneNameAndOlderAccountsKeepWorking) {
     auto c = client();
@@ -56,7 +45,7 @@ TEST_F(ServerTest, NamesDifferingOnlyInAsciiCaseAreOneNameAndOlderAccountsKeepWo
     for (const char* suffix : {"", "-wal", "-shm"}) {
         std::filesystem::remove(server.databasePath() + suffix);
     }
-    ASSERT_TRUE(writeVersion1Database(server.databasePath()));
+    ASSERT_TRUE(Database(server.databasePath()).run(kVersion1Database));
     ASSERT_TRUE(server.start()) << server.log();
     c = client();
     EXPECT_EQ(c->login("alice", "old-one"), 1);

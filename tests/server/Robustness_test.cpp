@@ -52,14 +52,9 @@ TEST_F(ServerTest, MalformedBodiesAndUnknownCodesGetTheRefusalForm) {
     expectServed(*c); // still logged in
 }
 
+// Requests sent together are in the ordering test.
 TEST_F(ServerTest, RequestsArrivingTogetherOrInPiecesAreEachAnswered) {
     auto c = client();
-    std::vector<uint8_t> together = buildRequestPacket(1, EVENT_JOINMATCH, nullptr);
-    const auto cancel = buildRequestPacket(2, EVENT_CANCELMATCH, nullptr);
-    together.insert(together.end(), cancel.begin(), cancel.end());
-    ASSERT_TRUE(c->sendRaw(together));
-    EXPECT_TRUE(c->waitAnswer(EVENT_JOINMATCH, 1));
-    EXPECT_TRUE(c->waitAnswer(EVENT_CANCELMATCH, 2));
     CLDataBuffer big;
     const std::vector<uint8_t> block(64 * 1024 - kRequestHeaderSize - 5, 7);
     big.addBytes(block.data(), static_cast<uint32_t>(block.size()));
@@ -78,8 +73,7 @@ TEST_F(ServerTest, TheNoticeIsToldWithItsDateAndAClientThatDoesNotReadIsClosed) 
     expectCleanStop();
     ASSERT_TRUE(server.start({"--notice", std::string(60000, 'N')})) << server.log();
     auto bystander = client("reader");
-    CLDataBuffer cn;
-    cn.addString("cn");
+    const CLDataBuffer cn = strings({"cn"});
     const auto notice = bystander->request(EVENT_GETNOTICE, &cn);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->ints(), (Ints{1, -999, -999}));

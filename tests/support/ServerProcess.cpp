@@ -1,22 +1,12 @@
 #include "ServerProcess.h"
 
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
 namespace {
-
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // Standard output and error go to the file at `outputPath`; error to `errorFd` instead when given.
 pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath, int errorFd = -1) {
@@ -39,37 +29,14 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath,
 // The child's status once it has ended; killed first when it has not within 10 s.
 int reap(pid_t child) {
     int status = 0;
-    for (const auto deadline = Clock::now() + 10s; waitpid(child, &status, WNOHANG) != child;) {
-        if (Clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(5ms);
+    if (!eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, 10000, 5)) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
     }
     return status;
 }
 
 } // namespace
-
-std::string fileText(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-ServerProcess::ServerProcess(Output output) : output(output) {
-    char pattern[] = "/tmp/koralith-server-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    folder = pattern;
-}
-
-ServerProcess::~ServerProcess() {
-    stop();
-    std::filesystem::remove_all(folder);
-}
 
 bool ServerProcess::start(const std::vector<std::string>& extra) {
     std::vector<std::string> args = {"--listen",     "127.0.0.1:0", "--db",
@@ -89,26 +56,30 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
         fcntl(pipeEnd, F_SETFL, O_NONBLOCK);
         errorFd = ends[1];
     }
-    pid = spawn(args, folder + "/server.log", errorFd);
+    pid = spawn(args, folder.file("server.log"), errorFd);
     if (errorFd >= 0) {
         close(errorFd);
     }
     const std::string marker = "listening on 127.0.0.1:";
-    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline;) {
-        drainPipe();
-        const std::string text = log().substr(logStart);
-        const size_t at = text.find(marker);
-        if (at != std::string::npos && text.find(',', at) != std::string::npos) {
-            listenPort = static_cast<unsigned short>(std::atoi(text.c_str() + at + marker.size()));
-            return listenPort != 0;
-        }
-        if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            pid = -1;
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
+    listenPort = 0;
+    bool ended = false;
+    eventually(
+        [&] {
+            drainPipe();
+            const std::string text = log().substr(logStart);
+            const size_t at = text.find(marker);
+            if (at != std::string::npos && text.find(',', at) != std::string::npos) {
+                listenPort = static_cast<unsigned short>(std::atoi(&text[at + marker.size()]));
+                return true;
+            }
+            return ended = waitpid(pid, nullptr, WNOHANG) == pid;
+        },
+        10000, 5);
+    if (ended) {
+        pid = -1;
+        return false;
     }
-    return false;
+    return listenPort != 0;
 }
 
 int ServerProcess::stop() {
@@ -120,27 +91,6 @@ int ServerProcess::stop() {
     return status;
 }
 
-bool ServerProcess::logShows(const std::string& text) const {
-    for (const auto deadline = Clock::now() + 5s; log().find(text) == std::string::npos;) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-void ServerProcess::drainPipe() const {
-    if (pipeEnd < 0) {
-        return;
-    }
-    std::ofstream file(folder + "/server.log", std::ios::binary | std::ios::app);
-    char chunk[4096];
-    for (ssize_t n; (n = read(pipeEnd, chunk, sizeof chunk)) > 0;) {
-        file.write(chunk, n);
-    }
-}
-
 void ServerProcess::crash() {
     const pid_t child = std::exchange(pid, -1);
     if (child > 0 && kill(child, SIGKILL) == 0) {
@@ -148,8 +98,23 @@ void ServerProcess::crash() {
     }
 }
 
+bool ServerProcess::logShows(const std::string& text, size_t count, int ms) const {
+    return eventually([&] { return occurrences(log(), text) >= count; }, ms, 5);
+}
+
+void ServerProcess::drainPipe() const {
+    if (pipeEnd < 0) {
+        return;
+    }
+    std::ofstream file(folder.file("server.log"), std::ios::binary | std::ios::app);
+    char chunk[4096];
+    for (ssize_t n; (n = read(pipeEnd, chunk, sizeof chunk)) > 0;) {
+        file.write(chunk, n);
+    }
+}
+
 int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) const {
-    const std::string path = folder + "/run.log";
+    const std::string path = folder.file("run.log");
     std::filesystem::remove(path);
     const int status = reap(spawn(args, path));
     output = fileText(path);

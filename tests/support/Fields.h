@@ -1,10 +1,29 @@
 #pragma once
-// A one-line picture of typed fields, for comparing what was parsed or delivered.
+// Field lists of the shared message format written out in one expression, and a one-line
+// picture of them for comparing what was parsed or delivered.
 
 #include "CLDataBuffer.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <sstream>
 #include <string>
+
+// ints({1, 2}): the fields 1 and 2; strings({"ann", "pw"}) likewise.
+inline CLDataBuffer ints(std::initializer_list<int32_t> values) {
+    CLDataBuffer out;
+    for (int32_t v : values) {
+        out.addInt(v);
+    }
+    return out;
+}
+inline CLDataBuffer strings(std::initializer_list<const char*> texts) {
+    CLDataBuffer out;
+    for (const char* text : texts) {
+        out.addString(text);
+    }
+    return out;
+}
 
 // "[1,'ann',1.5,<0 255>]" for the fields in order, "null" without a buffer.
 inline std::string show(const CLDataBuffer* buffer) {

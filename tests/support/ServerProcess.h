@@ -3,12 +3,11 @@
 // ephemeral port on 127.0.0.1 read from its start line, its output in a log file (or in a pipe
 // that is read only up to the start line). The destructor stops it and removes the folder.
 
+#include "Support.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
-
-// The whole content of a file; empty when it cannot be read.
-std::string fileText(const std::string& path);
 
 class ServerProcess {
 public:
@@ -19,8 +18,8 @@ public:
         UnreadPipe,
     };
 
-    explicit ServerProcess(Output output = Output::LogFile);
-    ~ServerProcess();
+    explicit ServerProcess(Output output = Output::LogFile) : output(output) {}
+    ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
@@ -35,10 +34,11 @@ public:
     bool running() const { return pid > 0; }
 
     unsigned short port() const { return listenPort; }
-    std::string databasePath() const { return folder + "/koralith.db"; }
-    std::string log() const { return fileText(folder + "/server.log"); }
-    // The log holds `text` within 5 s: lines reach it from a thread of the server's own.
-    bool logShows(const std::string& text) const;
+    std::string databasePath() const { return folder.file("koralith.db"); }
+    std::string log() const { return fileText(folder.file("server.log")); }
+    // The log holds `text` at least `count` times within `ms`: lines reach it from a thread of
+    // the server's own.
+    bool logShows(const std::string& text, size_t count = 1, int ms = 5000) const;
 
     // Runs the server binary with exactly `args` until it exits (10 s at most); its exit code,
     // or -1, with its output in `output`.
@@ -48,7 +48,7 @@ private:
     // Moves whatever the pipe holds now to the log file.
     void drainPipe() const;
 
-    std::string folder;
+    TempDir folder;
     Output output;
     int pipeEnd = -1; // the read end of the UnreadPipe
     pid_t pid = -1;

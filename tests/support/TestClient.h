@@ -2,7 +2,11 @@
 // A blocking protocol client for the server tests, built on the shared message format. Every
 // wait has a time-out; messages that arrive while another is awaited are kept for a later wait.
 
-#include "CLDataBuffer.h"
+#include "CLMD5.h"
+#include "EventCodes.h"
+#include "Fields.h"
+#include "LoopbackPeer.h"
+#include "Packet.h"
 
 #include <chrono>
 #include <cstdint>
@@ -12,7 +16,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+inline CLDataBuffer credentials(const std::string& name, const std::string& digest) {
+    return strings({name.c_str(), digest.c_str()});
+}
 
 struct Message {
     int32_t code = 0;
@@ -36,22 +45,33 @@ public:
     static constexpr std::chrono::milliseconds kWait{5000};
 
     // Connects to 127.0.0.1:port; `receiveBuffer` > 0 shrinks the socket's receive buffer first.
-    explicit TestClient(unsigned short port, int receiveBuffer = 0);
+    explicit TestClient(unsigned short port, int receiveBuffer = 0)
+        : fd(dialLoopback(port, receiveBuffer)) {}
     ~TestClient() { disconnect(); }
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
 
-    void disconnect();
+    void disconnect() { close(std::exchange(fd, -1)); } // twice is a harmless EBADF
 
     // Sends a request; its sequence number.
-    uint32_t send(int32_t code, const CLDataBuffer* fields = nullptr);
-    bool sendRaw(const std::vector<uint8_t>& bytes);
+    uint32_t send(int32_t code, const CLDataBuffer* fields = nullptr) {
+        sendRaw(buildRequestPacket(nextSeq, code, fields));
+        return nextSeq++;
+    }
+    // A blocking send returns once it has taken every byte, or on an error.
+    bool sendRaw(const std::vector<uint8_t>& bytes) {
+        return fd >= 0 &&
+               ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+    }
 
     // Sends and waits for the answer with the same code and sequence number.
     std::optional<Message> request(int32_t code, const CLDataBuffer* fields = nullptr) {
         return waitAnswer(code, send(code, fields));
     }
-    std::optional<Message> requestInts(int32_t code, std::initializer_list<int32_t> values);
+    std::optional<Message> requestInts(int32_t code, std::initializer_list<int32_t> values) {
+        const CLDataBuffer fields = ints(values);
+        return request(code, &fields);
+    }
     std::optional<Message> waitAnswer(int32_t code, uint32_t seq) {
         return take([&](const Message& m) { return m.code == code && m.seq == seq; }, kWait);
     }
@@ -69,12 +89,22 @@ public:
         return !take([](const Message&) { return false; }, limit) && fd < 0;
     }
 
-    // The result field of the answer, or -1 when none came.
-    int32_t registerUser(const std::string& name, const std::string& password);
+    // The result field of the answer, -999 when none came.
+    int32_t registerUser(const std::string& name, const std::string& password) {
+        const CLDataBuffer fields = credentials(name, md5Hex(password.c_str()));
+        return request(EVENT_REG, &fields).value_or(Message{}).intAt(0);
+    }
     // The user id, or -1 when refused.
-    int32_t login(const std::string& name, const std::string& password);
+    int32_t login(const std::string& name, const std::string& password) {
+        const CLDataBuffer fields = credentials(name, md5Hex(password.c_str()));
+        const Message m = request(EVENT_LOGIN, &fields).value_or(Message{});
+        return m.intAt(0) == 1 ? m.intAt(1) : -1;
+    }
     // Registers and logs in with the password name + "-secret"; the id.
-    int32_t enter(const std::string& name);
+    int32_t enter(const std::string& name) {
+        registerUser(name, name + "-secret");
+        return login(name, name + "-secret");
+    }
 
 private:
     // The first message, held or arriving within `limit`, that `wanted` accepts.
@@ -86,5 +116,3 @@ private:
     std::vector<uint8_t> inbox;
     std::deque<Message> held;
 };
-
-CLDataBuffer credentials(const std::string& name, const std::string& digest);
