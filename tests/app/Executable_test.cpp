@@ -3,19 +3,14 @@
 // diary goes.
 
 #include "../engine/TestSupport.h"
+#include "Child.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -26,51 +21,21 @@ struct GameRun {
     std::string out, err;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Runs the game in `folder` with the arguments and the environment changes (a null value
 // removes the variable), until it exits (15 s at most).
 GameRun runGame(const std::string& folder, const std::vector<std::string>& args,
-                const std::vector<std::pair<const char*, const char*>>& env) {
-    const std::string outFile = folder + "/../stdout.txt", errFile = folder + "/../stderr.txt";
-    std::vector<char*> argv{const_cast<char*>(KORALITH_GAME)};
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0 || !freopen(outFile.c_str(), "w", stdout) ||
-            !freopen(errFile.c_str(), "w", stderr)) {
-            _exit(126);
-        }
-        setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
-        for (const auto& [name, value] : env) {
-            value ? setenv(name, value, 1) : unsetenv(name);
-        }
-        execv(KORALITH_GAME, argv.data());
-        _exit(127);
-    }
-    GameRun run;
-    int status = -1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return run;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readFile(outFile);
-    run.err = readFile(errFile);
-    return run;
+                std::vector<std::pair<const char*, const char*>> env) {
+    ChildSetup setup;
+    setup.folder = folder;
+    setup.outputPath = folder + "/../stdout.txt";
+    setup.errorPath = folder + "/../stderr.txt";
+    setup.env = std::move(env);
+    setup.env.insert(setup.env.begin(), {"SDL_VIDEODRIVER", "no-such-driver"});
+    const int status = reapChild(spawnChild(KORALITH_GAME, args, setup), 15000);
+    std::string out = fileText(setup.outputPath), err = fileText(setup.errorPath);
+    std::filesystem::remove(setup.outputPath);
+    std::filesystem::remove(setup.errorPath);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
 }
 
 // The network diaries (netlog<date>.log) in a folder.

@@ -1,5 +1,7 @@
 #include "ServerProcess.h"
 
+#include "Child.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -10,30 +12,14 @@ namespace {
 
 // Standard output and error go to the file at `outputPath`; error to `errorFd` instead when given.
 pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath, int errorFd = -1) {
-    std::vector<char*> argv{const_cast<char*>(KORALITH_SERVER_PATH)};
-    for (const std::string& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        dup2(fd, 1);
-        dup2(errorFd >= 0 ? errorFd : fd, 2);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return child;
+    ChildSetup setup;
+    setup.outputPath = outputPath;
+    setup.errorFd = errorFd;
+    return spawnChild(KORALITH_SERVER_PATH, args, setup);
 }
 
-// The child's status once it has ended; killed first when it has not within 10 s.
 int reap(pid_t child) {
-    int status = 0;
-    if (!eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, 10000, 5)) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-    }
-    return status;
+    return reapChild(child, 10000);
 }
 
 } // namespace
