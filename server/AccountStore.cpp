@@ -43,25 +43,6 @@ constexpr const char* kToVersion2[] = {
     "CREATE UNIQUE INDEX users_name_key ON users(name_key)",
 };
 
-std::string utcText(std::time_t when) {
-    std::tm utc{};
-    gmtime_r(&when, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%SZ", &utc);
-    return text;
-}
-
-std::string movesText(const std::vector<GameMove>& moves) {
-    std::string text;
-    for (const GameMove& m : moves) {
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += std::to_string(m.x) + ',' + std::to_string(m.y);
-    }
-    return text;
-}
-
 // Resets a statement however the caller leaves the scope.
 struct Use {
     explicit Use(sqlite3_stmt* s) : s(s) {}
@@ -90,20 +71,6 @@ std::pair<int, int> eloUpdate(int a, int b, double scoreA) {
 }
 
 } // namespace
-
-const char* gameEndName(GameEnd reason) {
-    switch (reason) {
-    case GameEnd::Five:
-        return "five";
-    case GameEnd::Full:
-        return "full";
-    case GameEnd::Time:
-        return "time";
-    case GameEnd::Quit:
-        return "quit";
-    }
-    return "quit";
-}
 
 std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::string& error) {
     sqlite3* db = nullptr;

@@ -1,7 +1,6 @@
 #include "GameExport.h"
 
 #include "AccountStore.h"
-#include "Board.h"
 #include "SgfRecord.h"
 
 #include <cerrno>
@@ -10,7 +9,6 @@
 #include <filesystem>
 #include <optional>
 #include <sqlite3.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -20,37 +18,6 @@ std::string columnText(sqlite3_stmt* s, int column) {
     return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
 }
 
-// "x,y x,y ...", as the store writes them; nothing when a pair is malformed or off the board.
-std::optional<std::vector<GameMove>> parseMoves(const std::string& text) {
-    std::vector<GameMove> moves;
-    const char* at = text.c_str();
-    while (*at != '\0') {
-        int x = -1, y = -1, used = 0;
-        if (std::sscanf(at, "%2d,%2d%n", &x, &y, &used) != 2 || !onBoard(x, y) ||
-            (at[used] != ' ' && at[used] != '\0')) {
-            return std::nullopt;
-        }
-        moves.push_back({int8_t(x), int8_t(y)});
-        at += used + (at[used] == ' ');
-    }
-    return moves;
-}
-
-// "YYYY-MM-DD HH:MM:SSZ", as the store writes times.
-bool parseTime(const std::string& text, std::tm& out) {
-    const char* end = strptime(text.c_str(), "%Y-%m-%d %H:%M:%SZ", &out);
-    return end != nullptr && *end == '\0';
-}
-
-std::optional<GameEnd> parseReason(const std::string& text) {
-    for (GameEnd reason : {GameEnd::Five, GameEnd::Full, GameEnd::Time, GameEnd::Quit}) {
-        if (text == gameEndName(reason)) {
-            return reason;
-        }
-    }
-    return std::nullopt;
-}
-
 // The game in the current row of the games query; nothing when a column is not as written.
 std::optional<ExportedGame> readGame(sqlite3_stmt* s) {
     ExportedGame game;
@@ -58,11 +25,11 @@ std::optional<ExportedGame> readGame(sqlite3_stmt* s) {
     game.black = columnText(s, 1);
     game.white = columnText(s, 2);
     game.outcome = sqlite3_column_int(s, 3);
-    const std::optional<GameEnd> reason = parseReason(columnText(s, 4));
-    std::optional<std::vector<GameMove>> moves = parseMoves(columnText(s, 5));
+    const std::optional<GameEnd> reason = parseGameEnd(columnText(s, 4));
+    std::optional<std::vector<GameMove>> moves = parseMovesText(columnText(s, 5));
     if (game.black.empty() || game.white.empty() || game.outcome < 0 || game.outcome > 2 ||
-        !reason || !moves || !parseTime(columnText(s, 6), game.started) ||
-        !parseTime(columnText(s, 7), game.ended)) {
+        !reason || !moves || !parseUtcText(columnText(s, 6), game.started) ||
+        !parseUtcText(columnText(s, 7), game.ended)) {
         return std::nullopt;
     }
     game.reason = *reason;

@@ -1,8 +1,11 @@
 #pragma once
-// What the database keeps of a finished game.
+// What the database keeps of a finished game, and the text forms it stores it in: the store
+// writes them and the export reads them back, so both sides live here.
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
+#include <string>
 #include <vector>
 
 enum class GameEnd { Five, Full, Time, Quit };
@@ -23,3 +26,13 @@ struct GameRecord {
 };
 
 const char* gameEndName(GameEnd reason); // "five", "full", "time", "quit"
+std::optional<GameEnd> parseGameEnd(const std::string& text);
+
+// "x,y x,y ...", black's move first.
+std::string movesText(const std::vector<GameMove>& moves);
+// Nothing when a pair is malformed or off the board.
+std::optional<std::vector<GameMove>> parseMovesText(const std::string& text);
+
+// "YYYY-MM-DD HH:MM:SSZ", in UTC.
+std::string utcText(std::time_t when);
+bool parseUtcText(const std::string& text, std::tm& out);
