@@ -23,6 +23,10 @@ enum EventCode : int32_t {
     EVENT_OPPCHESS = 1001,
     EVENT_OPPQUIT = 1002,
     EVENT_OVERTIME = 1003,
+    // Sent by the server just before it closes a connection whose account has logged in on
+    // another: the client is not to log in again by itself. It has no event name: the director
+    // takes it, and a client that does not know it drops it as an answer nobody asked for.
+    EVENT_ELSEWHERE = 1004,
 };
 
 // Outcome of a finished game in the chess answer and the oppchess push.

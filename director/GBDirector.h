@@ -5,15 +5,22 @@
 // there calls the listener a scene registered under the event's name. It also holds the text
 // table (text.xml) and the logged-in user's id.
 //
+// It also keeps a player online across a lost connection: scenes hear of the loss (one event,
+// "gb_event_connection"), and once the connection is back the director logs in again by itself
+// with the name and digest of the player's last login in this run, before any other request.
+// What a server sends is bounded here too: pushes nobody listens for are held for a few seconds
+// and a few hundred at most, and a match push reaches only a player who asked to join.
+//
 // Threads: onNetworkEvent (and the parsing it does) runs on the network thread and only appends
 // to `events` under eventMutex. Everything else, listener calls included, runs on the main
 // (engine) thread: `pending`, `listeners`, `texts`, `nextSeq` and `userId` need no lock.
 //
 // The product has exactly one, built by main (app/) from its command line; scenes reach it
 // through getInstance(). Tests build their own with another server address and log prefix.
+// Scenes see nothing of the network layer: the module is held by pointer and the statuses are
+// the director's own.
 
 #include "CLDataBuffer.h"
-#include "CLNetworkModule.h"
 #include "ResponseDataPack.h"
 
 #include <cstdint>
@@ -22,6 +29,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -30,6 +38,19 @@
 namespace cocos2d {
 class __Dictionary;
 }
+class CLNetworkModule;
+
+// The event name and code under which scenes hear of the connection; field 0 of the pack's
+// `response` is a ConnectionChange. Not a code of the wire.
+constexpr const char* kConnectionEvent = "gb_event_connection";
+constexpr int32_t EVENT_CONNECTION = 2000;
+
+enum class ConnectionChange : int32_t {
+    LOST = 0,       // the connection ended; the director reconnects (and logs in again)
+    TAKEN_OVER = 1, // the server ended it because the account logged in elsewhere: logged out
+    RESUMED = 2,    // back, and logged in again as the same player
+    REFUSED = 3,    // back, but the login again was refused: logged out
+};
 
 struct PendingRequest {
     uint32_t seq = 0;
@@ -41,10 +62,14 @@ struct PendingRequest {
 };
 
 struct NetEvent {
-    CLNetworkModule::CallBackType status = CLNetworkModule::PACKET_RECEIVED;
+    enum class Kind { Message, Lost, Connected };
+    Kind kind = Kind::Message;
+    PackStatus status = PACKET_RECEIVED;
     uint32_t seq = 0;
     int32_t code = 0;
     std::unique_ptr<CLDataBuffer> fields; // null without field bytes or for a failed request
+    bool greeted = false;                 // Connected: the greeting went first on it
+    double heldSince = -1;                // the director's clock when first held; -1 never
 };
 
 class GBDirector {
@@ -53,6 +78,12 @@ public:
 
     // A request whose answer has not come after this long is given up (see dispatchEvents).
     static constexpr double kRequestExpirySeconds = 15.0;
+    // Pushes nobody listens for are held this long at most, and only this many of them.
+    static constexpr double kHoldSeconds = 5.0;
+    static constexpr size_t kMaxHeld = 256;
+    // Events the main thread has not taken yet; messages beyond are dropped on arrival, so that
+    // a flood cannot swell the process while the main thread is busy.
+    static constexpr size_t kMaxWaiting = 8192;
 
     // The product's director: the built-in server host and port, the log prefix "netlog".
     GBDirector();
@@ -78,51 +109,91 @@ public:
     // Takes ownership of body and context whatever the result. False when the packet could not
     // be queued or (seq, code) is already pending; nothing is reported to any listener then.
     bool sendRequest(int32_t code, CLDataBuffer* body, CLDataBuffer* context, bool reportFailure);
-    // At most one listener per event name: false, and the new one discarded, when taken.
-    bool addListener(const std::string& name, const Listener& listener);
+    // A login or registration request: the name as typed and the MD5 digest of the password in
+    // the body, the password as typed in the context (it never leaves the machine), failures
+    // reported.
+    bool sendCredentials(int32_t code, const std::string& name, const std::string& password);
+    // At most one listener per event name: false, and the new one discarded, when taken. An
+    // `owner` lets removeListenersOf take back all its registrations at once.
+    bool addListener(const std::string& name, const Listener& listener,
+                     const void* owner = nullptr);
     void removeListeners(const std::string& name);
+    // Every registration made with this owner, and no other (a scene's destructor: whatever way
+    // the scene left by, nothing keeps calling a layer that is gone).
+    void removeListenersOf(const void* owner);
     // Reads text.xml through the engine's search paths (start() does this); tests of the
     // scenes load it without starting the network.
     void loadTexts();
     // The text under `key` in text.xml; empty when missing or when no table was loaded.
     std::string getText(const std::string& key) const;
 
-    // The network module's callback: network thread only.
-    void onNetworkEvent(CLNetworkModule::CallBackType type, const uint8_t* data, uint32_t length);
+    // The network module's callback, its CallBackType as a number: network thread only.
+    void onNetworkEvent(int type, const uint8_t* data, uint32_t length);
     // The scheduled step, main thread: delivers every event that arrived, in order. A push
-    // nobody listens for is held for the next step; a delivered match push drops the game pushes
-    // held before it (they belong to a game the player left). dt advances the director's clock,
-    // which times pending requests out.
+    // nobody listens for is held for later steps (kHoldSeconds, kMaxHeld); a delivered match
+    // push drops the game pushes held before it (they belong to a game the player left). dt
+    // advances the director's clock, which times pending requests out.
     void dispatchEvents(float dt);
 
     // The message format's packet building and response parsing (director/Packet.h).
     static std::vector<uint8_t> buildPacket(uint32_t seq, int32_t code, const CLDataBuffer* body);
     static NetEvent parseResponse(const uint8_t* body, uint32_t length);
+    // The change a "gb_event_connection" pack tells of; nothing for any other pack.
+    static std::optional<ConnectionChange> connectionChangeOf(const ResponseDataPack& pack);
 
     // The sequence number the next request will carry (for tests and tools).
     uint32_t nextSequence() const { return nextSeq; }
+    // Pushes held for a listener to come, and whether a login again would follow a lost
+    // connection (for tests and tools).
+    size_t heldCount() const { return heldPushes; }
+    bool logsInAgain() const { return greeting.has_value(); }
 
-    // The logged-in user's id; -1 until a login succeeds. Main thread.
+    // The logged-in user's id; -1 until a login succeeds, and again once the server has ended
+    // the login (elsewhere, or refused when logging in again). Main thread.
     int32_t userId = -1;
 
 private:
     using Key = std::pair<uint32_t, int32_t>; // (seq, code)
+    struct Registration {
+        Listener call;
+        const void* owner = nullptr;
+    };
+    // The login sent first on every new connection: its packet and the number it carries.
+    struct Greeting {
+        uint32_t seq = 0;
+        std::vector<uint8_t> packet;
+    };
 
+    void dispatch(NetEvent& event, std::list<NetEvent>& held);
     // False when nobody listens for the push yet: it is held.
     bool deliverPush(const NetEvent& event);
-    void deliverAnswer(const PendingRequest& request, CLNetworkModule::CallBackType status,
+    void deliverAnswer(const PendingRequest& request, PackStatus status,
                        std::unique_ptr<CLDataBuffer> fields);
     void expireRequests();
+    void failPending();
+    void holdWithinBounds(std::list<NetEvent>& held) const;
     const Listener* listenerFor(int32_t code) const;
 
-    CLNetworkModule netModule;
+    void rememberLogin(const PendingRequest& request, const CLDataBuffer* answer);
+    void forgetLogin();
+    void onConnectionLost();
+    void onConnected(bool greeted);
+    void onLoginAgain(const NetEvent& event);
+    void tell(ConnectionChange change);
+
+    std::unique_ptr<CLNetworkModule> netModule;
     std::thread netThread;
     std::mutex eventMutex;
     uint32_t nextSeq = 0;
     std::map<Key, PendingRequest> pending;
     std::list<NetEvent> events; // guarded by eventMutex
+    size_t waitingMessages = 0; // messages in `events`; guarded by eventMutex
     std::map<int32_t, std::string> eventNames;
-    std::map<std::string, Listener> listeners;
+    std::map<std::string, Registration> listeners;
     cocos2d::__Dictionary* texts = nullptr; // retained
     double clock = 0;                       // summed dispatch steps, in seconds
+    size_t heldPushes = 0;
+    std::optional<Greeting> greeting; // set by a login in this run, until it ends
+    bool joinAsked = false;           // a join was sent and no match has come since
+    bool takenOver = false;           // the server said the account logged in elsewhere
 };

@@ -66,9 +66,42 @@ void CLNetworkModule::disconnect() {
     resetReceive();
 }
 
+// The owner hears of the end of a connection that was up, so that it can tell the player.
+void CLNetworkModule::loseConnection() {
+    const bool wasConnected = connected;
+    disconnect();
+    if (wasConnected) {
+        notify(CONNECTION_LOST, nullptr, 0);
+    }
+}
+
 void CLNetworkModule::dropBrokenStream() {
     writeLog("数据接收失败，连接已断开");
-    disconnect();
+    loseConnection();
+}
+
+// The greeting goes in at the head of the queue under the same lock that takes it, so nothing
+// queued earlier or meanwhile can go out on the new connection before it.
+void CLNetworkModule::connectFromLoop() {
+    if (!connectServer()) {
+        return;
+    }
+    std::vector<uint8_t> first;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        first = greeting;
+        if (!first.empty()) {
+            Packet packet{std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[first.size()]),
+                          static_cast<uint32_t>(first.size())};
+            if (packet.data) {
+                std::memcpy(packet.data.get(), first.data(), first.size());
+                sendQueue.push_front(std::move(packet));
+            } else {
+                first.clear();
+            }
+        }
+    }
+    notify(CONNECTED, first.empty() ? nullptr : first.data(), static_cast<uint32_t>(first.size()));
 }
 
 bool CLNetworkModule::packetOverdue() const {
@@ -119,6 +152,15 @@ bool CLNetworkModule::sendData(const uint8_t* data, uint32_t length) {
     }
     wakeUp.raise();
     return true;
+}
+
+void CLNetworkModule::setGreeting(const uint8_t* data, uint32_t length) {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    if (data == nullptr || length == 0) {
+        greeting.clear();
+    } else {
+        greeting.assign(data, data + length);
+    }
 }
 
 void CLNetworkModule::clearSendQueue() {
@@ -180,7 +222,7 @@ bool CLNetworkModule::sendQueuedPacket() {
     }
     if (result == SendResult::Failed) {
         writeLog("数据发送失败，连接已断开");
-        disconnect();
+        loseConnection();
         notify(SEND_FAILED, packet.data.get(), packet.length);
         return false;
     }
@@ -191,13 +233,13 @@ bool CLNetworkModule::sendQueuedPacket() {
 void CLNetworkModule::run() {
     if (!connected) {
         writeLog("网络连接失败");
-        connectServer();
+        connectFromLoop();
     }
     while (!stopRequested()) {
         ++passes;
         sleepMs(5);
         if (!connected && reconnectDue()) {
-            connectServer();
+            connectFromLoop();
         }
         if (stopRequested()) {
             break; // a connect given up for the stop must not fail the queued packets

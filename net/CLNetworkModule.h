@@ -2,15 +2,16 @@
 // The network layer: the game's one TCP client of the game server. CLNetworkModule keeps one
 // connection, reconnecting while it is down (at once for a packet to send, else once a second);
 // sends the finished packets that sendData queued, one per pass; cuts the received stream into
-// packets by their 4-byte big-endian length field; and hands every received body, and every packet
-// that could not go out, to one callback. It does not know what the packets mean: building them is
-// the director's work. Every event is written to a day file through CLLogWriter.
+// packets by their 4-byte big-endian length field; and hands every received body, every packet
+// that could not go out, and the end and the making of a connection, to one callback. It does not
+// know what the packets mean: building them, the greeting included, is the director's work.
+// Every event is written to a day file through CLLogWriter.
 //
 // Ownership: GBDirector owns the one module; the module owns its socket, its log writer and
 // copies of the queued packets. Threads: run() and all it calls, the callback included, runs on
-// the network thread. sendData and requestStop may be called from any thread; connectServer
-// from the owner before the network thread starts. Only the send queue (under queueMutex) and
-// the stop flag are shared between threads.
+// the network thread. sendData, setGreeting and requestStop may be called from any thread;
+// connectServer from the owner before the network thread starts. Only the send queue and the
+// greeting (under queueMutex) and the stop flag are shared between threads.
 //
 // Every wait of the network thread on its socket (connect, send, the rest of a packet) runs in
 // short slices that watch the stop flag, so that closing the game never waits on the network.
@@ -28,12 +29,23 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CLNetworkModule {
 public:
-    enum CallBackType { PACKET_RECEIVED = 0, SEND_NOT_CONNECTED = 1, SEND_FAILED = 2 };
-    // PACKET_RECEIVED carries a body without its length field, the others the whole queued
-    // packet. The bytes live only for the call: a receiver copies what it keeps.
+    enum CallBackType {
+        PACKET_RECEIVED = 0,
+        SEND_NOT_CONNECTED = 1,
+        SEND_FAILED = 2,
+        // An established connection ended (the peer closed it, a receive or send failed, the
+        // stream broke); not raised at a stop. No data.
+        CONNECTION_LOST = 3,
+        // The network thread made a connection; the data is the greeting sent first on it, or
+        // none when there is no greeting.
+        CONNECTED = 4,
+    };
+    // PACKET_RECEIVED carries a body without its length field, the send failures the whole
+    // queued packet. The bytes live only for the call: a receiver copies what it keeps.
     using Callback = std::function<void(CallBackType, const uint8_t*, uint32_t)>;
 
     // A length field above this is not a packet of ours but a broken stream.
@@ -65,6 +77,10 @@ public:
     // Queues a copy of a finished packet (length field included); false for an empty packet or
     // when no copy can be made.
     bool sendData(const uint8_t* data, uint32_t length);
+    // A finished packet sent first on every connection the network thread makes from now on,
+    // before anything queued (the owner's login again after a lost connection); an empty one
+    // sends nothing. Any thread.
+    void setGreeting(const uint8_t* data, uint32_t length);
     // The network thread's loop; returns soon after requestStop (within a wait slice, even in
     // the middle of a connect, a send or a packet), freeing unsent packets.
     void run();
@@ -95,6 +111,8 @@ private:
 
     void notify(CallBackType type, const uint8_t* data, uint32_t length);
     void disconnect();
+    void loseConnection();
+    void connectFromLoop();
     void dropBrokenStream();
     bool reconnectDue();
     int idleWaitMs();
@@ -114,6 +132,7 @@ private:
     std::atomic<uint64_t> passes{0};
     clsocket::WakeUp wakeUp; // raised by sendData and requestStop
     std::deque<Packet> sendQueue;
+    std::vector<uint8_t> greeting; // under queueMutex
     std::mutex queueMutex;
     CLSocketHandle socket = kInvalidSocket;
     uint8_t headerBytes[4] = {};

@@ -14,6 +14,18 @@ namespace {
 const char* const kLoginEvent = "gb_event_login";
 }
 
+GBLoginScene* GBLoginScene::createWithMessage(const std::string& message) {
+    GBLoginScene* scene = create();
+    if (scene) {
+        scene->messageText->setString(message);
+    }
+    return scene;
+}
+
+GBLoginScene::~GBLoginScene() {
+    forgetListeners(this);
+}
+
 bool GBLoginScene::init() {
     if (!LayerColor::initWithColor(kBackground)) {
         return false;
@@ -46,8 +58,8 @@ bool GBLoginScene::init() {
     addButton(this, "images/back.png", Vec2(w / 2 + 160, h - 300), this,
               toucheventselector(GBLoginScene::onBack));
 
-    director->addListener(kLoginEvent,
-                          [this](const ResponseDataPack& pack) { onLoginResponse(pack); });
+    director->addListener(
+        kLoginEvent, [this](const ResponseDataPack& pack) { onLoginResponse(pack); }, this);
     return true;
 }
 
@@ -62,13 +74,12 @@ void GBLoginScene::onLogin(Ref*, ui::TouchEventType type) {
         messageText->setString(director->getText("emptywarning"));
         return;
     }
-    director->sendRequest(EVENT_LOGIN, credentialBody(name, password), passwordContext(password),
-                          true);
+    director->sendCredentials(EVENT_LOGIN, name, password);
 }
 
 void GBLoginScene::onLoginResponse(const ResponseDataPack& pack) {
     GBDirector* director = GBDirector::getInstance();
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+    if (pack.status != PACKET_RECEIVED) {
         messageText->setString(director->getText("neterror"));
         return;
     }

@@ -12,6 +12,9 @@
 class GBLoginScene : public cocos2d::LayerColor {
 public:
     CREATE_FUNC(GBLoginScene)
+    // The login scene with `message` on its red line: the reason the player was sent here.
+    static GBLoginScene* createWithMessage(const std::string& message);
+    ~GBLoginScene() override;
     bool init() override;
 
     void onLogin(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);

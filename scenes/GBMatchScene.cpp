@@ -16,6 +16,7 @@ const char* const kMatchEvent = "gb_event_matchres";
 } // namespace
 
 GBMatchScene::~GBMatchScene() {
+    forgetListeners(this);
     if (blinkAction) {
         blinkAction->release();
     }
@@ -45,6 +46,7 @@ bool GBMatchScene::init() {
     waitSprite->setPosition(centre + Vec2(0, 200));
     waitSprite->setVisible(false);
     messageText = addMessageLine(this, centre - Vec2(0, 50));
+    connectionText = addStatusLine(this, centre - Vec2(0, 130));
 
     blinkAction = RepeatForever::create(
         Sequence::create(FadeIn::create(1.0f), FadeOut::create(1.0f), nullptr));
@@ -55,12 +57,14 @@ bool GBMatchScene::init() {
 
 void GBMatchScene::addNetListeners() {
     GBDirector* director = GBDirector::getInstance();
-    director->addListener(kJoinEvent,
-                          [this](const ResponseDataPack& pack) { onJoinMatchResponse(pack); });
-    director->addListener(kCancelEvent,
-                          [this](const ResponseDataPack& pack) { onCancelMatchResponse(pack); });
-    director->addListener(kMatchEvent,
-                          [this](const ResponseDataPack& pack) { onMatchResult(pack); });
+    director->addListener(
+        kJoinEvent, [this](const ResponseDataPack& pack) { onJoinMatchResponse(pack); }, this);
+    director->addListener(
+        kCancelEvent, [this](const ResponseDataPack& pack) { onCancelMatchResponse(pack); }, this);
+    director->addListener(
+        kMatchEvent, [this](const ResponseDataPack& pack) { onMatchResult(pack); }, this);
+    director->addListener(
+        kConnectionEvent, [this](const ResponseDataPack& pack) { onConnection(pack); }, this);
 }
 
 void GBMatchScene::removeNetListeners() {
@@ -68,6 +72,34 @@ void GBMatchScene::removeNetListeners() {
     director->removeListeners(kJoinEvent);
     director->removeListeners(kCancelEvent);
     director->removeListeners(kMatchEvent);
+    director->removeListeners(kConnectionEvent);
+}
+
+void GBMatchScene::showConnectionLost() {
+    connectionText->setString(GBDirector::getInstance()->getText("connectionlost"));
+}
+
+void GBMatchScene::onConnection(const ResponseDataPack& pack) {
+    switch (GBDirector::connectionChangeOf(pack).value_or(ConnectionChange::RESUMED)) {
+    case ConnectionChange::LOST:
+        // The server forgot the queue with the connection.
+        if (isMatching) {
+            setWaiting(false);
+        }
+        showConnectionLost();
+        break;
+    case ConnectionChange::RESUMED:
+        connectionText->setString("");
+        break;
+    case ConnectionChange::TAKEN_OVER:
+        removeNetListeners();
+        toLoginWith("elsewhere");
+        break;
+    case ConnectionChange::REFUSED:
+        removeNetListeners();
+        toLoginWith("loginfailed");
+        break;
+    }
 }
 
 bool GBMatchScene::succeeded(const ResponseDataPack& pack) {
@@ -98,7 +130,7 @@ void GBMatchScene::onQuitMatch(Ref*, ui::TouchEventType type) {
 
 bool GBMatchScene::accepted(const ResponseDataPack& pack) {
     GBDirector* director = GBDirector::getInstance();
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+    if (pack.status != PACKET_RECEIVED) {
         messageText->setString(director->getText("neterror"));
         return false;
     }
@@ -152,6 +184,10 @@ void GBMatchScene::onMatchResult(const ResponseDataPack& pack) {
         return;
     }
     slideTo(game, Slide::BACK);
+}
+
+void GBMatchScene::toLoginWith(const char* key) {
+    slideTo(GBLoginScene::createWithMessage(GBDirector::getInstance()->getText(key)), Slide::BACK);
 }
 
 void GBMatchScene::onBack(Ref*, ui::TouchEventType type) {

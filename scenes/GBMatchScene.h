@@ -3,6 +3,11 @@
 // queued, and the networked game as soon as the server pushes a match. Its back button logs out
 // and returns to the login scene. Its three director listeners hold a plain pointer to the
 // layer: both ways out remove them first.
+//
+// It also hears of the connection: a lost one ends the wait with a line of its own below the
+// message line, until the director has logged in again; a login ended by the server (the
+// account logged in elsewhere, or the login again refused) goes back to the login scene with
+// the reason.
 
 #include "ResponseDataPack.h"
 #include "cocos2d.h"
@@ -21,9 +26,12 @@ public:
     void onJoinMatchResponse(const ResponseDataPack& pack);
     void onCancelMatchResponse(const ResponseDataPack& pack);
     void onMatchResult(const ResponseDataPack& pack);
+    void onConnection(const ResponseDataPack& pack);
     void removeNetListeners();
 
     bool isWaiting() const { return isMatching; }
+    // The connection line, for a game that was cut off and sends the player here.
+    void showConnectionLost();
 
 private:
     void addNetListeners();
@@ -33,11 +41,14 @@ private:
     bool accepted(const ResponseDataPack& pack);
     // Into or out of the queue: the buttons swap, the blink starts from nothing or stops.
     void setWaiting(bool waiting);
+    // Back to the login scene, its message line showing the text of `key`.
+    void toLoginWith(const char* key);
 
     bool isMatching = false;
     cocos2d::ui::Button* joinButton = nullptr;
     cocos2d::ui::Button* quitButton = nullptr;
     cocos2d::Sprite* waitSprite = nullptr;
     cocos2d::ui::Text* messageText = nullptr;
+    cocos2d::ui::Text* connectionText = nullptr;
     cocos2d::Action* blinkAction = nullptr;
 };

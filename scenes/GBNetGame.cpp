@@ -2,10 +2,13 @@
 
 #include "EventCodes.h"
 #include "GBDirector.h"
+#include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "SceneSupport.h"
+#include "TextBounds.h"
 
 #include <cstdlib>
+#include <iterator>
 
 USING_NS_CC;
 using namespace scenes;
@@ -13,9 +16,17 @@ using namespace scenes;
 namespace {
 const char* const kClockKey = "NetGameTiming";
 constexpr int kMoveSeconds = 60;
-const char* const kEvents[] = {"gb_event_getuserinfo", "gb_event_chess", "gb_event_oppchess",
-                               "gb_event_oppquit", "gb_event_overtime"};
+const char* const kEvents[] = {"gb_event_getuserinfo", "gb_event_chess",    "gb_event_oppchess",
+                               "gb_event_oppquit",     "gb_event_overtime", kConnectionEvent};
+
+bool knownOutcome(int32_t outcome) {
+    return outcome == OUTCOME_BLACK_WON || outcome == OUTCOME_WHITE_WON || outcome == OUTCOME_DRAW;
+}
 } // namespace
+
+GBNetGame::~GBNetGame() {
+    forgetListeners(this);
+}
 
 GBNetGame* GBNetGame::create(int firstId, int secondId) {
     auto* game = new (std::nothrow) GBNetGame();
@@ -66,11 +77,16 @@ bool GBNetGame::init(int firstId, int secondId) {
     back->setScale(0.5f);
 
     startGame();
-    director->addListener(kEvents[0], [this](const ResponseDataPack& p) { onUserInfo(p); });
-    director->addListener(kEvents[1], [this](const ResponseDataPack& p) { onChessResponse(p); });
-    director->addListener(kEvents[2], [this](const ResponseDataPack& p) { onOppChess(p); });
-    director->addListener(kEvents[3], [this](const ResponseDataPack& p) { onOppQuit(p); });
-    director->addListener(kEvents[4], [this](const ResponseDataPack& p) { onOverTime(p); });
+    const GBDirector::Listener calls[] = {[this](const ResponseDataPack& p) { onUserInfo(p); },
+                                          [this](const ResponseDataPack& p) { onChessResponse(p); },
+                                          [this](const ResponseDataPack& p) { onOppChess(p); },
+                                          [this](const ResponseDataPack& p) { onOppQuit(p); },
+                                          [this](const ResponseDataPack& p) { onOverTime(p); },
+                                          [this](const ResponseDataPack& p) { onConnection(p); }};
+    static_assert(std::size(calls) == std::size(kEvents));
+    for (size_t i = 0; i < std::size(kEvents); ++i) {
+        director->addListener(kEvents[i], calls[i], this);
+    }
     return true;
 }
 
@@ -130,7 +146,7 @@ int GBNetGame::resultFor(int32_t outcome, int32_t colour) {
 }
 
 void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !myTurn || !playing || !pack.response ||
+    if (pack.status != PACKET_RECEIVED || !myTurn || !playing || !pack.response ||
         pack.response->intAt(0) != 1) {
         return;
     }
@@ -141,7 +157,7 @@ void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
         return;
     }
     const auto outcome = pack.response->intAt(2);
-    if (*over == 1 && !outcome) {
+    if (*over == 1 && !(outcome && knownOutcome(*outcome))) {
         return;
     }
     putChess(*x, *y, myColour);
@@ -155,7 +171,7 @@ void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
 }
 
 void GBNetGame::onOppChess(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || myTurn || !playing || !pack.response) {
+    if (pack.status != PACKET_RECEIVED || myTurn || !playing || !pack.response) {
         return;
     }
     const CLDataBuffer& f = *pack.response;
@@ -163,14 +179,15 @@ void GBNetGame::onOppChess(const ResponseDataPack& pack) {
     const auto y = f.intAt(1);
     const auto over = f.intAt(2);
     // A point off the board or already taken is not a move this board can show.
+    const auto outcome = f.intAt(3);
     if (!x || !y || !over || !onBoard(*x, *y) || board[cellIndex(*x, *y)] != kEmpty ||
-        (*over == 1 && !f.intAt(3))) {
+        (*over == 1 && !(outcome && knownOutcome(*outcome)))) {
         return;
     }
     putChess(*x, *y, opponentOf(myColour));
     stopClock();
     if (*over == 1) {
-        gameOver(resultFor(*f.intAt(3), myColour));
+        gameOver(resultFor(*outcome, myColour));
     } else {
         myTurn = true;
         startClock(true);
@@ -186,7 +203,7 @@ void GBNetGame::showNotice(const char* key) {
 }
 
 void GBNetGame::onOppQuit(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !playing || !pack.response ||
+    if (pack.status != PACKET_RECEIVED || !playing || !pack.response ||
         pack.response->intAt(0) != oppId) {
         return;
     }
@@ -196,18 +213,18 @@ void GBNetGame::onOppQuit(const ResponseDataPack& pack) {
 }
 
 void GBNetGame::onOverTime(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !playing) {
+    if (pack.status != PACKET_RECEIVED || !playing || !pack.response) {
+        return;
+    }
+    // A push naming neither player is not about this game: a stream of them must not pile up
+    // notices while play goes on.
+    const std::optional<int32_t> late = pack.response->intAt(0);
+    if (!late.has_value() || (*late != oppId && *late != myId)) {
         return;
     }
     showNotice("overtime");
-    const auto winner = pack.response ? pack.response->intAt(0) : std::nullopt;
-    if (winner == oppId) {
-        stopClock();
-        gameOver(2);
-    } else if (winner == myId) {
-        stopClock();
-        gameOver(1);
-    }
+    stopClock();
+    gameOver(*late == oppId ? 2 : 1);
 }
 
 void GBNetGame::gameOver(int result) {
@@ -222,8 +239,7 @@ void GBNetGame::gameOver(int result) {
 }
 
 void GBNetGame::onUserInfo(const ResponseDataPack& pack) {
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED || !pack.response ||
-        pack.response->fieldCount() < 6) {
+    if (pack.status != PACKET_RECEIVED || !pack.response || pack.response->fieldCount() < 6) {
         return;
     }
     const CLDataBuffer& f = *pack.response;
@@ -237,11 +253,11 @@ void GBNetGame::onUserInfo(const ResponseDataPack& pack) {
         return;
     }
     GBDirector* director = GBDirector::getInstance();
-    const std::string line = *name + ": " + StringUtils::format("%d", *score) +
-                             director->getText("score") + StringUtils::format(" %d", *won) +
-                             director->getText("win") + StringUtils::format(" %d", *lost) +
-                             director->getText("lose") + StringUtils::format(" %d", *tied) +
-                             director->getText("tied");
+    const std::string line = firstBytes(*name, kMaxNameBytes) + ": " +
+                             StringUtils::format("%d", *score) + director->getText("score") +
+                             StringUtils::format(" %d", *won) + director->getText("win") +
+                             StringUtils::format(" %d", *lost) + director->getText("lose") +
+                             StringUtils::format(" %d", *tied) + director->getText("tied");
     if (*id == myId) {
         myInfoText->setString(line);
     } else if (*id == oppId) {
@@ -277,4 +293,37 @@ void GBNetGame::leaveGame() {
     removeNetListeners();
     GBDirector::getInstance()->sendRequest(EVENT_QUITCHESS, new CLDataBuffer(), nullptr, false);
     slideTo(GBMatchScene::create(), Slide::BACK);
+}
+
+// The listeners go before the next scene is made, which registers its own under the same names.
+void GBNetGame::endHere() {
+    removeNetListeners();
+    stopClock();
+    myTurn = false;
+    playing = false;
+}
+
+void GBNetGame::onConnection(const ResponseDataPack& pack) {
+    GBDirector* director = GBDirector::getInstance();
+    switch (GBDirector::connectionChangeOf(pack).value_or(ConnectionChange::RESUMED)) {
+    case ConnectionChange::LOST: {
+        endHere();
+        GBMatchScene* room = GBMatchScene::create();
+        if (room) {
+            room->showConnectionLost();
+        }
+        slideTo(room, Slide::BACK);
+        break;
+    }
+    case ConnectionChange::TAKEN_OVER:
+        endHere();
+        slideTo(GBLoginScene::createWithMessage(director->getText("elsewhere")), Slide::BACK);
+        break;
+    case ConnectionChange::REFUSED:
+        endHere();
+        slideTo(GBLoginScene::createWithMessage(director->getText("loginfailed")), Slide::BACK);
+        break;
+    case ConnectionChange::RESUMED:
+        break;
+    }
 }

@@ -3,8 +3,13 @@
 // game server relays and judges. A stone of the user's own is placed only once the server has
 // accepted it; the opponent's arrive as pushes; the end of a game (five, a full board, a player
 // who left or ran out of time) comes from the server. Shows a 60-second move clock, both score
-// lines and the result picture. Its five director listeners hold a plain pointer to the layer:
-// leaveGame, the only way out, removes them first.
+// lines and the result picture. Its director listeners hold a plain pointer to the layer: both
+// ways out, leaveGame and a lost connection, remove them first.
+//
+// A lost connection ends the game here without a result (the server has ended it) and takes the
+// player to the match room, where the director's login again brings them back online; a login
+// the server ended (elsewhere) takes them to the login scene. Pushes that name neither player
+// and outcomes outside the known ones end nothing and show nothing.
 
 #include "GoBangGame.h"
 #include "ResponseDataPack.h"
@@ -15,6 +20,7 @@ public:
     // Null when nobody is logged in, neither id is the logged-in user's, or the pictures are
     // missing. `firstId` plays black and moves first.
     static GBNetGame* create(int firstId, int secondId);
+    ~GBNetGame() override;
     using GoBangGame::init;
     virtual bool init(int firstId, int secondId);
 
@@ -31,6 +37,7 @@ public:
     void onOppChess(const ResponseDataPack& pack);
     void onOppQuit(const ResponseDataPack& pack);
     void onOverTime(const ResponseDataPack& pack);
+    void onConnection(const ResponseDataPack& pack);
     void onBack(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
     void removeNetListeners();
 
@@ -43,6 +50,8 @@ private:
     void stopClock();
     void onClockTick(float dt);
     void leaveGame();
+    // Ends the game here, without a word to the server (the connection is gone).
+    void endHere();
     void requestUserInfo();
     void showNotice(const char* key);
 

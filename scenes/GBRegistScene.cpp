@@ -12,6 +12,10 @@ namespace {
 const char* const kRegEvent = "gb_event_reg";
 }
 
+GBRegistScene::~GBRegistScene() {
+    forgetListeners(this);
+}
+
 bool GBRegistScene::init() {
     if (!LayerColor::initWithColor(kBackground)) {
         return false;
@@ -35,8 +39,8 @@ bool GBRegistScene::init() {
     addButton(this, "images/back.png", Vec2(w / 2 + 100, h - 400), this,
               toucheventselector(GBRegistScene::onBack));
 
-    director->addListener(kRegEvent,
-                          [this](const ResponseDataPack& pack) { onRegistResponse(pack); });
+    director->addListener(
+        kRegEvent, [this](const ResponseDataPack& pack) { onRegistResponse(pack); }, this);
     return true;
 }
 
@@ -56,13 +60,12 @@ void GBRegistScene::onRegist(Ref*, ui::TouchEventType type) {
         messageText->setString(director->getText("emptywarning"));
         return;
     }
-    director->sendRequest(EVENT_REG, credentialBody(name, password), passwordContext(password),
-                          true);
+    director->sendCredentials(EVENT_REG, name, password);
 }
 
 void GBRegistScene::onRegistResponse(const ResponseDataPack& pack) {
     GBDirector* director = GBDirector::getInstance();
-    if (pack.status != CLNetworkModule::PACKET_RECEIVED) {
+    if (pack.status != PACKET_RECEIVED) {
         messageText->setString(director->getText("neterror"));
         return;
     }

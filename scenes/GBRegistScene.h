@@ -11,6 +11,7 @@
 class GBRegistScene : public cocos2d::LayerColor {
 public:
     CREATE_FUNC(GBRegistScene)
+    ~GBRegistScene() override;
     bool init() override;
 
     void onRegist(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);

@@ -5,6 +5,7 @@
 #include "GBDirector.h"
 #include "GBLoginScene.h"
 #include "SceneSupport.h"
+#include "TextBounds.h"
 
 USING_NS_CC;
 using namespace scenes;
@@ -13,19 +14,11 @@ namespace {
 const char* const kNoticeEvent = "gb_event_getnotice";
 // The notice answer's second text begins with its date, which is all the menu shows of it.
 constexpr size_t kDateCharacters = 10;
-
-// The first `count` characters of UTF-8 text, never cutting one in half.
-std::string firstCharacters(const std::string& text, size_t count) {
-    size_t end = 0;
-    for (size_t seen = 0; end < text.size() && seen < count; ++seen) {
-        ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-            ++end;
-        }
-    }
-    return text.substr(0, end);
-}
 } // namespace
+
+HelloWorld::~HelloWorld() {
+    forgetListeners(this);
+}
 
 bool HelloWorld::init() {
     if (!LayerColor::initWithColor(kBackground)) {
@@ -49,7 +42,8 @@ bool HelloWorld::init() {
     exit->setPosition(centre - Vec2(0, exit->getContentSize().height));
 
     GBDirector* director = GBDirector::getInstance();
-    director->addListener(kNoticeEvent, [this](const ResponseDataPack& pack) { onNotice(pack); });
+    director->addListener(
+        kNoticeEvent, [this](const ResponseDataPack& pack) { onNotice(pack); }, this);
     auto* body = new CLDataBuffer();
     body->addString("cn");
     director->sendRequest(EVENT_GETNOTICE, body, nullptr, false);
@@ -98,13 +92,14 @@ bool HelloWorld::noticeLine(const CLDataBuffer* response, std::string& line) {
     if (!notice || !dated) {
         return false;
     }
-    line = firstCharacters(*dated, kDateCharacters) + "  " + *notice;
+    line = firstCharacters(*dated, kDateCharacters) + "  " +
+           firstCharacters(*notice, kMaxNoticeCharacters);
     return true;
 }
 
 void HelloWorld::onNotice(const ResponseDataPack& pack) {
     std::string line;
-    if (pack.status == CLNetworkModule::PACKET_RECEIVED && noticeLine(pack.response, line)) {
+    if (pack.status == PACKET_RECEIVED && noticeLine(pack.response, line)) {
         noticeText->setString(line);
     }
 }

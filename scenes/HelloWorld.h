@@ -10,6 +10,7 @@
 class HelloWorld : public cocos2d::LayerColor {
 public:
     CREATE_FUNC(HelloWorld)
+    ~HelloWorld() override;
     bool init() override;
 
     void onDanJiGame(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);

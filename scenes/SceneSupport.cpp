@@ -1,7 +1,6 @@
 #include "SceneSupport.h"
 
-#include "CLDataBuffer.h"
-#include "CLMD5.h"
+#include "GBDirector.h"
 #include "ResponseDataPack.h"
 
 USING_NS_CC;
@@ -55,23 +54,18 @@ ui::TextField* addField(Node* parent, const std::string& placeholder, const Vec2
     return field;
 }
 
+ui::Text* addStatusLine(Node* parent, const Vec2& at) {
+    auto* line = ui::Text::create("", kFont, 22);
+    line->setColor(Color3B(250, 236, 205));
+    parent->addChild(line);
+    line->setPosition(at);
+    return line;
+}
+
 ui::Text* addMessageLine(Node* parent, const Vec2& at) {
     ui::Text* message = addLabel(parent, "", at);
     message->setColor(Color3B::RED);
     return message;
-}
-
-CLDataBuffer* credentialBody(const std::string& name, const std::string& password) {
-    auto* body = new CLDataBuffer();
-    body->addString(name.c_str());
-    body->addString(md5Hex(password.c_str()).c_str());
-    return body;
-}
-
-CLDataBuffer* passwordContext(const std::string& password) {
-    auto* context = new CLDataBuffer();
-    context->addString(password.c_str());
-    return context;
 }
 
 bool rememberCredentials(const ResponseDataPack& pack) {
@@ -84,6 +78,12 @@ bool rememberCredentials(const ResponseDataPack& pack) {
     store->setStringForKey("username", *name);
     store->setStringForKey("password", *password);
     return true;
+}
+
+void forgetListeners(const void* layer) {
+    if (GBDirector* director = GBDirector::getInstance()) {
+        director->removeListenersOf(layer);
+    }
 }
 
 } // namespace scenes

@@ -1,14 +1,13 @@
 #pragma once
 // What every scene layer of the game builds the same way: the design size, the slide to the
-// next scene, the widgets of the menus and forms, and the credential request of the login and
-// registration forms.
+// next scene, the widgets of the menus and forms, the credentials a login or registration
+// remembers, and the listeners a layer leaves behind.
 
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
 
 #include <string>
 
-class CLDataBuffer;
 struct ResponseDataPack;
 
 namespace scenes {
@@ -36,14 +35,16 @@ cocos2d::ui::Text* addLabel(cocos2d::Node* parent, const std::string& text,
 cocos2d::ui::TextField* addField(cocos2d::Node* parent, const std::string& placeholder,
                                  const cocos2d::Vec2& at, bool password);
 cocos2d::ui::Text* addMessageLine(cocos2d::Node* parent, const cocos2d::Vec2& at);
+// A line of our own for how things stand (the connection): smaller than the forms' texts and
+// light, so that it does not read as the red message line.
+cocos2d::ui::Text* addStatusLine(cocos2d::Node* parent, const cocos2d::Vec2& at);
 
-// The login and registration request: the name as typed and the password's MD5 digest; the
-// context keeps the password as typed, which never leaves the machine. Both are new buffers for
-// GBDirector::sendRequest.
-CLDataBuffer* credentialBody(const std::string& name, const std::string& password);
-CLDataBuffer* passwordContext(const std::string& password);
 // After a successful login or registration: the name as sent and the password as typed go to
 // the settings ("username", "password"). False, writing nothing, when the pack lacks them.
 bool rememberCredentials(const ResponseDataPack& pack);
+
+// Takes back every director listener `layer` registered as their owner: the destructors' safety
+// net behind the removals each way out makes, so that no listener outlives its layer.
+void forgetListeners(const void* layer);
 
 } // namespace scenes

@@ -48,9 +48,11 @@ void Lobby::login(Peer& peer, int32_t userId, const std::string& name) {
         Peer& old = *found->second;
         logLine("login %s (id %d) takes over from connection %llu", name.c_str(), userId,
                 static_cast<unsigned long long>(old.state.connection));
+        // Its client would go on as if logged in, and hear nothing more: it is told by a close,
+        // and first why, so that it does not log in again and take the account back.
+        push(old, EVENT_ELSEWHERE, {});
         logout(old);
-        // Its client would go on as if logged in, and hear nothing more: it is told by a close.
-        old.end("logged in elsewhere");
+        old.endWhenSent("logged in elsewhere");
     }
     peer.state.userId = userId;
     peer.state.userName = name;

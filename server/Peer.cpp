@@ -3,6 +3,7 @@
 #include "Packet.h"
 
 #include <cassert>
+#include <utility>
 
 void Peer::deliver(std::vector<uint8_t> packet) {
     if (state.recording > 0) {
@@ -10,6 +11,14 @@ void Peer::deliver(std::vector<uint8_t> packet) {
         return;
     }
     send(std::move(packet));
+}
+
+void Peer::endWhenSent(const char* why) {
+    if (state.recording > 0) {
+        endAfterHeld = why;
+        return;
+    }
+    end(why);
 }
 
 void Peer::answered() {
@@ -28,6 +37,10 @@ void Peer::recorded() {
         send(std::move(packet));
     }
     held.clear();
+    if (const char* why = std::exchange(endAfterHeld, nullptr)) {
+        end(why);
+        return;
+    }
     if (ready()) {
         resume();
     }

@@ -43,6 +43,8 @@ public:
     virtual void resume() {}
     // Closes the connection cleanly: later, not under the caller, and after what was sent before.
     virtual void end(const char* why) { (void)why; }
+    // As end, but after what is held back for a recording, too: that goes out first.
+    void endWhenSent(const char* why);
 
     PeerState state;
 
@@ -52,6 +54,7 @@ protected:
 
 private:
     std::vector<std::vector<uint8_t>> held; // while recording
+    const char* endAfterHeld = nullptr;     // the reason of an end that waits for `held`
 };
 
 // An answer (seq > 0) or a push (seq 0) whose fields are all integers.

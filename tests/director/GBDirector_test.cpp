@@ -128,11 +128,13 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
             arrive(EVENT_MATCHRES, 0, {1, 5, 6});
         }
     }));
+    director->userId = 5;
+    ASSERT_TRUE(send(EVENT_JOINMATCH, {}, false));
     ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, false));
     arrive(EVENT_OPPCHESS, 0, {3, 4, 0, 0});
     arrive(EVENT_OPPQUIT, 0, {77});
     arrive(EVENT_OVERTIME, 0, {77});
-    arrive(EVENT_GETNOTICE, 0, {1});
+    arrive(EVENT_GETNOTICE, 1, {1});
     tick();
     if (!matchWhileDispatching) {
         arrive(EVENT_MATCHRES, 0, {1, 5, 6});
@@ -154,6 +156,127 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Director, StalePushes, ::testing::Bool());
+
+// A match push starts a game only for a player who asked to join and has not been matched since:
+// one that comes unasked, a second one, one after a logout or a lost connection is dropped, not
+// held for the next match room.
+TEST_F(Director, MatchPushesReachOnlyAPlayerWhoAskedToJoin) {
+    director->userId = 5;
+    listen("gb_event_matchres");
+    struct Case {
+        const char* what;
+        std::function<void()> before;
+        bool delivered;
+    };
+    const Case cases[] = {
+        {"unasked", [] {}, false},
+        {"after a join", [&] { send(EVENT_JOINMATCH, {}, false); }, true},
+        {"matched already", [] {}, false},
+        {"logged out since",
+         [&] { send(EVENT_JOINMATCH, {}, false), send(EVENT_LOGOUT, {}, false); }, false},
+        {"connection lost since",
+         [&] { send(EVENT_JOINMATCH, {}, false), connectionLost(*director); }, false},
+        {"joined again", [&] { send(EVENT_JOINMATCH, {}, false); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.before();
+        calls.clear();
+        arrive(EVENT_MATCHRES, 0, {1, 5, 6});
+        tick();
+        tick();
+        EXPECT_EQ(calls.size(), c.delivered ? 1u : 0u);
+        EXPECT_EQ(director->heldCount(), 0u);
+    }
+}
+
+// Pushes nobody listens for stay few and age out; a flood faster than the main thread takes it
+// keeps only what one step can carry.
+TEST_F(Director, HeldAndWaitingEventsStayBounded) {
+    for (size_t i = 0; i < GBDirector::kMaxHeld + 10; ++i) {
+        arrive(EVENT_OPPQUIT, 0, {int32_t(i)});
+    }
+    tick();
+    EXPECT_EQ(director->heldCount(), GBDirector::kMaxHeld);
+    tick(float(GBDirector::kHoldSeconds) + 0.5f);
+    EXPECT_EQ(director->heldCount(), 0u);
+    listen("gb_event_oppquit");
+    tick();
+    EXPECT_TRUE(calls.empty()) << "an aged push reached a later listener";
+
+    for (size_t i = 0; i < GBDirector::kMaxWaiting + 10; ++i) {
+        arrive(EVENT_OPPQUIT, 0, {1});
+    }
+    connectionLost(*director); // never dropped, however many messages wait
+    listen("gb_event_connection");
+    tick();
+    EXPECT_EQ(calls.size(), GBDirector::kMaxWaiting + 1);
+    EXPECT_EQ(calls.back(), "2000/0 null null [0]");
+}
+
+// A lost connection fails what was sent on it at once and tells the scenes; the login of this run
+// goes again first on the next connection. The server ending the login (elsewhere, or refusing it
+// again) and the player's own logout end the logging in again.
+TEST_F(Director, ALostConnectionFailsWhatWasSentAndLogsInAgainUntilTheLoginEnds) {
+    listen("gb_event_connection");
+    listen("gb_event_joinmatch");
+    // A login the server accepts: its name and digest are what the next connection opens with.
+    auto logIn = [&]() -> uint32_t {
+        EXPECT_TRUE(director->sendCredentials(EVENT_LOGIN, "ann", "pw"));
+        arrive(EVENT_LOGIN, director->nextSequence() - 1, {1, 42});
+        tick();
+        EXPECT_TRUE(director->logsInAgain());
+        return director->nextSequence() - 1; // the greeting's own number
+    };
+    uint32_t again = 0;
+    struct Case {
+        const char* what;
+        std::function<void()> steps;
+        Calls heard;
+        int32_t userId;
+        bool logsInAgain;
+    };
+    const Case cases[] = {
+        {"lost, and back",
+         [&] {
+             again = logIn();
+             send(EVENT_JOINMATCH, {}, true);
+             connectionLost(*director);
+             connectionMade(*director, true);
+             arrive(EVENT_LOGIN, again, {1, 42});
+         },
+         {"6/2 [] null null", "2000/0 null null [0]", "2000/0 null null [2]"},
+         42,
+         true},
+        {"the login again refused",
+         [&] {
+             connectionLost(*director);
+             arrive(EVENT_LOGIN, again, {0});
+         },
+         {"2000/0 null null [0]", "2000/0 null null [3]"},
+         -1,
+         false},
+        {"logged in elsewhere",
+         [&] {
+             again = logIn();
+             arrive(EVENT_ELSEWHERE, 0, {});
+             connectionLost(*director);
+         },
+         {"2000/0 null null [1]"},
+         -1,
+         false},
+        {"logged out", [&] { logIn(), send(EVENT_LOGOUT, {}, false); }, {}, -1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        calls.clear();
+        c.steps();
+        tick();
+        EXPECT_EQ(calls, c.heard);
+        EXPECT_EQ(director->userId, c.userId);
+        EXPECT_EQ(director->logsInAgain(), c.logsInAgain);
+    }
+}
 
 TEST_F(Director, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEndsItsThread) {
     std::ofstream(dir.file("text.xml")) << R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -197,6 +320,59 @@ TEST_F(Director, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEnd
     director.reset();
     EXPECT_FALSE(harness.director()->getScheduler()->isScheduled("fff", gone));
     harness.frame(10);
+}
+
+// The next request on a connection, or nothing when none comes in time.
+std::optional<ParsedRequest> nextRequest(int fd) {
+    const Bytes length = readUpTo(fd, 4);
+    if (length.size() != 4) {
+        return std::nullopt;
+    }
+    const Bytes body = readUpTo(fd, readWord(length.data()));
+    ParsedRequest parsed;
+    if (!parseRequestBody(body.data(), body.size(), parsed)) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// On the real network thread: once the server hangs up, the first request on the next connection
+// is the player's login, ahead of the request that brought the connection back.
+TEST_F(Director, StartedTheLoginGoesFirstOnTheNextConnection) {
+    EngineHarness harness;
+    ASSERT_TRUE(director->start());
+    listen("gb_event_connection");
+    const auto frames = [&](const std::function<bool()>& done) {
+        return eventually(
+            [&] {
+                harness.frame();
+                return done();
+            },
+            scaled(3000));
+    };
+    int server = peer.accept();
+    ASSERT_GE(server, 0);
+    ASSERT_TRUE(director->sendCredentials(EVENT_LOGIN, "ann", "pw"));
+    const std::optional<ParsedRequest> login = nextRequest(server);
+    ASSERT_TRUE(login);
+    const CLDataBuffer accepted = ints({1, 42});
+    put(server, buildResponsePacket(EVENT_LOGIN, login->seq, &accepted));
+    ASSERT_TRUE(frames([&] { return director->logsInAgain(); }));
+
+    peer.finish(server);
+    ASSERT_TRUE(frames([&] { return !calls.empty(); }));
+    ASSERT_TRUE(send(EVENT_JOINMATCH, {}, true));
+    server = peer.accept();
+    ASSERT_GE(server, 0);
+    const std::optional<ParsedRequest> first = nextRequest(server), second = nextRequest(server);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->code, EVENT_LOGIN);
+    EXPECT_EQ(show(&first->fields), show(&login->fields));
+    EXPECT_EQ(second->code, EVENT_JOINMATCH);
+    put(server, buildResponsePacket(EVENT_LOGIN, first->seq, &accepted));
+    EXPECT_TRUE(frames([&] { return calls.size() == 2; }));
+    EXPECT_EQ(calls, (Calls{"2000/0 null null [0]", "2000/0 null null [2]"}));
+    director->stop();
 }
 
 } // namespace

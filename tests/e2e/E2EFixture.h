@@ -64,6 +64,16 @@ protected:
         }
         return done();
     }
+    // Frames for `seconds`, with nothing to wait for.
+    void idle(int seconds) {
+        until([] { return false; }, 1 << 30, seconds);
+    }
+    // The server started again on the port it had and the database it kept.
+    bool restartServer(unsigned short port) {
+        std::vector<std::string> options = serverOptions();
+        options.insert(options.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
+        return server.start(options);
+    }
     // The running scene's layer once it is an L and no slide runs; null when it does not come.
     template <typename L>
     L* reach() {

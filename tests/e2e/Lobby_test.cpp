@@ -72,9 +72,7 @@ TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks
     EXPECT_NE(reach<GBLoginScene>(), nullptr);
 
     // Back on the same port and database; a later --listen overrides the ephemeral one.
-    std::vector<std::string> options = serverOptions();
-    options.insert(options.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
-    ASSERT_TRUE(server.start(options)) << server.log();
+    ASSERT_TRUE(restartServer(port)) << server.log();
     ASSERT_TRUE(tap("images/login.png"));
     EXPECT_NE(reach<GBMatchScene>(), nullptr);
     EXPECT_GT(director->userId, 0);

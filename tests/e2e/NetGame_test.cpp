@@ -6,6 +6,7 @@
 #include "GBNetGame.h"
 
 USING_NS_CC;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -66,6 +67,8 @@ protected:
             return shown && shown->getString() == line;
         });
     }
+    // The match room's line about a lost connection.
+    bool connectionLineShown() const { return h->findText(text("connectionlost")) != nullptr; }
     // The move clock, the only text over a side stone, at x = 50.
     ui::Text* clock() const {
         return h->find<ui::Text>([](ui::Text* t) { return t->getPosition().x == 50; });
@@ -110,19 +113,62 @@ TEST_F(NetGameTest, MovesTheServerRefusesChangeNothing) {
     ASSERT_TRUE(settle());
     EXPECT_EQ(stoneAt(1, 1), kEmpty);
     EXPECT_FALSE(game->isMyTurn());
+}
 
-    // The same account logging in elsewhere ends this session and its game on the server,
-    // which the client is not told of: its next move, on its turn, is refused.
-    ASSERT_TRUE(botMoves(2, 2));
-    const size_t stones = game->getStones().size();
-    ASSERT_EQ(TestClient(server.port()).login("jade", "jade-secret"), clientId);
-    ASSERT_TRUE(bot->waitPush(EVENT_OPPQUIT));
-    touchPoint(5, 5);
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(stoneAt(5, 5), kEmpty);
-    EXPECT_EQ(game->getStones().size(), stones);
-    EXPECT_TRUE(game->isMyTurn());
-    EXPECT_EQ(clock()->getPosition(), Vec2(50, 150));
+// The server killed in the middle of a game and started again on its port and database: the game
+// ends here without a result, the match room shows why, the client logs in again by itself, and
+// one press of Join finds a match.
+TEST_F(NetGameTest, AServerKilledInAGameAndBackFindsThePlayerLoggedInInTheMatchRoom) {
+    ASSERT_NE(match(), nullptr);
+    ASSERT_TRUE(botOpensIfBlack());
+    ASSERT_TRUE(clientMoves(6, 6));
+    const unsigned short port = server.port();
+    server.crash();
+    ASSERT_NE(reach<GBMatchScene>(), nullptr);
+    EXPECT_TRUE(connectionLineShown());
+    ASSERT_TRUE(restartServer(port)) << server.log();
+    EXPECT_TRUE(until([&] { return !connectionLineShown(); }));
+    EXPECT_EQ(director->userId, clientId);
+    bot = std::make_unique<TestClient>(server.port());
+    ASSERT_EQ(bot->login("kai", "kai-secret"), botId);
+    EXPECT_NE(match(), nullptr);
+}
+
+// A wait cut off by an outage of seconds (longer than any push is held) ends at once; Join says
+// the server is away while it is; after its return one press finds a match.
+TEST_F(NetGameTest, AWaitCutOffByAnOutageEndsAndAfterTheReturnOneJoinFindsAMatch) {
+    GBMatchScene* room = reach<GBMatchScene>();
+    ASSERT_TRUE(room && tap("images/joinmatch.png"));
+    ASSERT_TRUE(until([&] { return room->isWaiting(); }));
+    const unsigned short port = server.port();
+    server.crash();
+    ASSERT_TRUE(until([&] { return !room->isWaiting() && connectionLineShown(); }));
+    ASSERT_TRUE(tap("images/joinmatch.png"));
+    const std::string neterror = text("neterror");
+    EXPECT_TRUE(until([&] { return message() == neterror; })) << message();
+    idle(6);
+    ASSERT_TRUE(restartServer(port)) << server.log();
+    EXPECT_TRUE(until([&] { return !connectionLineShown(); }));
+    bot = std::make_unique<TestClient>(server.port());
+    ASSERT_EQ(bot->login("kai", "kai-secret"), botId);
+    EXPECT_EQ(reach<GBMatchScene>(), room);
+    EXPECT_NE(match(), nullptr);
+}
+
+// The same account logging in elsewhere ends this session and its game on the server, which
+// says so: the player is sent to the login scene with the reason, and the client does not log
+// in again by itself, which would take the account back.
+TEST_F(NetGameTest, ALoginElsewhereSendsThePlayerToTheLoginSceneAndIsNotUndone) {
+    ASSERT_NE(match(), nullptr);
+    TestClient elsewhere(server.port());
+    ASSERT_EQ(elsewhere.login("jade", "jade-secret"), clientId);
+    EXPECT_TRUE(bot->waitPush(EVENT_OPPQUIT));
+    ASSERT_NE(reach<GBLoginScene>(), nullptr);
+    EXPECT_EQ(message(), text("elsewhere"));
+    EXPECT_FALSE(director->logsInAgain());
+    idle(2); // past the network thread's next connect
+    EXPECT_EQ(elsewhere.request(EVENT_JOINMATCH).value_or(Message{}).intAt(0), 1);
+    EXPECT_FALSE(elsewhere.closedByServer(0ms));
 }
 
 TEST_F(NetGameTest, TheClockFollowsTheSideToMoveAndATouchOutOfTurnSendsNothing) {

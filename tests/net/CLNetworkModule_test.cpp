@@ -144,6 +144,39 @@ TEST_F(Loop, SendAfterThePeerResetDoesNotKillTheProcess) {
     EXPECT_TRUE(eventually([&] { return logCount("数据发送失败，连接已断开") > 0; }));
 }
 
+// The owner hears of each connection the thread makes, with the greeting that went first on it,
+// and of each established one that ends; a stop ends a connection without a word.
+TEST_F(Loop, EveryNewConnectionOpensWithTheGreetingAndEveryEndIsTold) {
+    auto module = make(peer.port);
+    const Bytes greeting = frame(pattern(10, 1)), request = frame(pattern(6, 2));
+    Bytes greeted = greeting;
+    greeted.insert(greeted.end(), request.begin(), request.end());
+    module->setGreeting(greeting.data(), static_cast<uint32_t>(greeting.size()));
+    ASSERT_TRUE(send(*module, request)); // queued before the connection, still behind the greeting
+    NetworkThread thread(*module);
+    // Each connection's first bytes; then the peer hangs up, and a request brings the module back
+    // at once. The greeting is cleared before the third.
+    const Bytes firsts[] = {greeted, greeted, request};
+    for (int round = 0; round < 3; ++round) {
+        const int connection = peer.accept();
+        ASSERT_GE(connection, 0);
+        EXPECT_EQ(readUpTo(connection, firsts[round].size()), firsts[round]) << round;
+        if (round == 2) {
+            break;
+        }
+        peer.finish(connection);
+        ASSERT_TRUE(eventually([&] { return connectionChanges().size() == 2u * (round + 1); }));
+        if (round == 1) {
+            module->setGreeting(nullptr, 0);
+        }
+        ASSERT_TRUE(send(*module, request));
+    }
+    thread.stop();
+    const Type lost = CLNetworkModule::CONNECTION_LOST, made = CLNetworkModule::CONNECTED;
+    EXPECT_EQ(connectionChanges(),
+              (Events{{made, greeting}, {lost, {}}, {made, greeting}, {lost, {}}, {made, {}}}));
+}
+
 TEST_F(Loop, HostNameIsResolvedOnlyWhenAsked) {
     for (const bool resolve : {true, false}) {
         CLNetworkModule module(nullptr, prefix().c_str(), "localhost", peer.port, resolve);

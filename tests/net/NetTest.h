@@ -58,7 +58,9 @@ protected:
         auto record = [this](Type type, const uint8_t* data, uint32_t length) {
             {
                 std::lock_guard<std::mutex> lock(mutex);
-                events.push_back({type, Bytes(data, data + length)});
+                const bool change =
+                    type == CLNetworkModule::CONNECTION_LOST || type == CLNetworkModule::CONNECTED;
+                (change ? changes : events).push_back({type, Bytes(data, data + length)});
             }
             if (onEvent) {
                 onEvent(type);
@@ -80,6 +82,11 @@ protected:
         eventually([&] { return snapshot().size() >= count; }, timeoutMs);
         return snapshot();
     }
+    // The connections ended and made so far (kept apart from the packets).
+    Events connectionChanges() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return changes;
+    }
     // How often the day files hold `text`.
     size_t logCount(const std::string& text) const {
         size_t n = 0;
@@ -97,4 +104,5 @@ protected:
 private:
     std::mutex mutex;
     Events events;
+    Events changes;
 };

@@ -76,7 +76,8 @@ TEST_F(ServerTest, AFullBoardWithoutFiveIsADraw) {
 }
 
 // White leaves by a quit, or by a second login to its account, which also closes its old
-// connection. A logout or a dropped connection ends a game the same way (the durability test).
+// connection after a push that says why. A logout or a dropped connection ends a game the same way
+// (the durability test).
 TEST_F(ServerTest, LeavingAGameLosesItInEachWay) {
     for (const bool takenOver : {false, true}) {
         SCOPED_TRACE(takenOver ? "taken over" : "quit");
@@ -98,6 +99,10 @@ TEST_F(ServerTest, LeavingAGameLosesItInEachWay) {
         expectRefused(*p.black, 8, 8);
         EXPECT_EQ(scoreOf(*p.black, p.blackId), (Ints{1516, 1, 0, 0}));
         EXPECT_EQ(scoreOf(*p.black, p.whiteId), (Ints{1484, 0, 1, 0}));
+        // Told why before the close, so that its game does not log in again by itself.
+        EXPECT_EQ(
+            p.white->waitPush(EVENT_ELSEWHERE, takenOver ? TestClient::kWait : 0ms).has_value(),
+            takenOver);
         EXPECT_EQ(p.white->closedByServer(takenOver ? TestClient::kWait : 0ms), takenOver);
     }
 }

@@ -2,6 +2,7 @@
 // Feeds a director that is never started what its network thread would hand it: a response or
 // push off the wire, or a queued request that could not go out.
 
+#include "CLNetworkModule.h"
 #include "Fields.h"
 #include "GBDirector.h"
 #include "Packet.h"
@@ -19,4 +20,15 @@ inline void handBack(GBDirector& director, CLNetworkModule::CallBackType why, ui
                      int32_t code) {
     const std::vector<uint8_t> packet = buildRequestPacket(seq, code, nullptr);
     director.onNetworkEvent(why, packet.data(), static_cast<uint32_t>(packet.size()));
+}
+
+// The network thread's word that the connection ended, or that a new one was made (`greeted`:
+// with the director's login going first on it).
+inline void connectionLost(GBDirector& director) {
+    director.onNetworkEvent(CLNetworkModule::CONNECTION_LOST, nullptr, 0);
+}
+inline void connectionMade(GBDirector& director, bool greeted) {
+    const uint8_t greeting[1] = {0};
+    director.onNetworkEvent(CLNetworkModule::CONNECTED, greeted ? greeting : nullptr,
+                            greeted ? 1 : 0);
 }

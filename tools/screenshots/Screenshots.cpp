@@ -2,6 +2,7 @@
 // at the window's size. Answers from the server are fed to the director as the network thread
 // would hand them over, so no server is needed. tools/screenshots.sh runs it.
 
+#include "CLNetworkModule.h"
 #include "DanJiGame.h"
 #include "EventCodes.h"
 #include "GBDirector.h"
