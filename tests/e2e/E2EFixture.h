@@ -1,9 +1,10 @@
 #pragma once
-// The whole client against a real game server, as a player meets it: the game's own start-up on
-// a headless view, a GBDirector whose network thread talks to a koralith-server on an ephemeral
-// port of 127.0.0.1 with a temporary database, the real scenes driven by touches and typing, and
-// protocol bots (the server tests' client) as the other players. Every wait runs frames, which
-// also drive the director's dispatch, until something holds, bounded in frames and in seconds.
+// The whole client as a player meets it: the game's own start-up on a headless view, a
+// GBDirector whose network thread talks to a server on an ephemeral port of 127.0.0.1, the real
+// scenes driven by touches and typing. ClientTest is that stack against any server; E2ETest puts a
+// real koralith-server with a temporary database behind it, and protocol bots (the server tests'
+// client) as the other players. Every wait runs frames, which also drive the director's dispatch,
+// until something holds, bounded in frames and in seconds.
 
 #include "AppDelegate.h"
 #include "EventCodes.h"
@@ -26,15 +27,14 @@
 #include <thread>
 #include <vector>
 
-class E2ETest : public ::testing::Test {
+// The client stack against whatever server listens on a port: start-up, director, scenes, and
+// the frames that drive them.
+class ClientTest : public ::testing::Test {
 protected:
-    // Long enough that no move clock runs out unless a test waits for it.
-    virtual std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
-    void SetUp() override {
-        ASSERT_TRUE(server.start(serverOptions())) << server.log();
+    // The game started as a player starts it, its server at 127.0.0.1:port; the menu is up.
+    void startClient(unsigned short port) {
         cocos2d::UserDefault::setStorageDirectory(dir.path());
-        director =
-            std::make_unique<GBDirector>("127.0.0.1", server.port(), dir.file("netlog").c_str());
+        director = std::make_unique<GBDirector>("127.0.0.1", port, dir.file("netlog").c_str());
         h = std::make_unique<EngineHarness>(cocos2d::Size(400, 708));
         app = std::make_unique<AppDelegate>();
         ASSERT_TRUE(app->applicationDidFinishLaunching());
@@ -45,10 +45,6 @@ protected:
         cocos2d::FileUtils::getInstance()->setSearchPaths({""});
         h.reset();
         director.reset();
-        if (server.running()) { // a clean exit also tells that the sanitizers found nothing
-            const int status = server.stop();
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << server.log();
-        }
     }
 
     // Runs frames, each followed by a 1 ms pause, until `done` holds; false after `frames` frames
@@ -67,12 +63,6 @@ protected:
     // Frames for `seconds`, with nothing to wait for.
     void idle(int seconds) {
         until([] { return false; }, 1 << 30, seconds);
-    }
-    // The server started again on the port it had and the database it kept.
-    bool restartServer(unsigned short port) {
-        std::vector<std::string> options = serverOptions();
-        options.insert(options.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
-        return server.start(options);
     }
     // The running scene's layer once it is an L and no slide runs; null when it does not come.
     template <typename L>
@@ -161,11 +151,42 @@ protected:
         return t;
     }
 
+    bool openLogin() { return tap("images/netgame.png") && reach<GBLoginScene>() != nullptr; }
+
+    TempDir dir;
+    std::unique_ptr<GBDirector> director;
+    std::unique_ptr<EngineHarness> h;
+    std::unique_ptr<AppDelegate> app;
+};
+
+// The client stack against a real koralith-server on an ephemeral port with a database of its
+// own, and protocol bots (the server tests' client) as the other players.
+class E2ETest : public ClientTest {
+protected:
+    // Long enough that no move clock runs out unless a test waits for it.
+    virtual std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
+    void SetUp() override {
+        ASSERT_TRUE(server.start(serverOptions())) << server.log();
+        startClient(server.port());
+    }
+    void TearDown() override {
+        ClientTest::TearDown();
+        if (server.running()) { // a clean exit also tells that the sanitizers found nothing
+            const int status = server.stop();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << server.log();
+        }
+    }
+    // The server started again on the port it had and the database it kept.
+    bool restartServer(unsigned short port) {
+        std::vector<std::string> options = serverOptions();
+        options.insert(options.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
+        return server.start(options);
+    }
+
     // A new account `name` with the password name + "-secret", made by a bot that then leaves.
     void makeAccount(const std::string& name) {
         EXPECT_EQ(TestClient(server.port()).registerUser(name, name + "-secret"), 1) << name;
     }
-    bool openLogin() { return tap("images/netgame.png") && reach<GBLoginScene>() != nullptr; }
     // makeAccount, then logs in through the login scene; the match scene once it is up.
     GBMatchScene* enter(const std::string& name) {
         makeAccount(name);
@@ -177,10 +198,6 @@ protected:
         return scene;
     }
 
-    TempDir dir;
     ServerProcess server;
-    std::unique_ptr<GBDirector> director;
-    std::unique_ptr<EngineHarness> h;
-    std::unique_ptr<AppDelegate> app;
     int32_t clientId = -1; // set by enter
 };

@@ -177,12 +177,14 @@ TEST_F(NetGameTest, PushesAndAnswersThatDoNotBelongOrLackFieldsAreIgnoredAndADra
     h.advance(0.1f);
     h.touch(at(7, 7));
     answerNow(2, EVENT_CHESS, ints({1, 1})); // the game over without its outcome
+    h.touch(at(7, 7));
+    answerNow(3, EVENT_CHESS, ints({1, 1, 7})); // with an outcome nobody knows
     EXPECT_TRUE(game->isPlaying());
     EXPECT_EQ(cell(8, 8), kEmpty);
     EXPECT_EQ(cell(7, 7), kEmpty);
     EXPECT_EQ(h.findText(text("overtime")), nullptr); // not about this game: nothing shows
     h.touch(at(7, 7));
-    answerNow(3, EVENT_CHESS, ints({1, 1, 2})); // a draw, in full this time
+    answerNow(4, EVENT_CHESS, ints({1, 1, 2})); // a draw, in full this time
     EXPECT_FALSE(game->isPlaying());
     EXPECT_NE(button("images/gameover0.png"), nullptr);
 
