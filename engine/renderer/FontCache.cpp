@@ -7,7 +7,10 @@
 #include "renderer/Texture2D.h"
 
 #include <SDL_ttf.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <map>
@@ -62,6 +65,53 @@ std::string fontFileForFamily(const std::string& family) {
     return file;
 }
 
+struct PixelSize {
+    long w = 0;
+    long h = 0;
+};
+
+bool fitsTexture(const PixelSize& p) {
+    return p.w <= kMaxTextTextureWidth && p.h <= kMaxTextTextureHeight &&
+           p.w * p.h <= kMaxTextTexturePixels;
+}
+
+// A size the text's texture cannot be smaller than, found in linear time, before SDL_ttf's
+// slower layout: a line per newline (at least one) and, unwrapped, the width of the widest line.
+PixelSize leastSize(TTF_Font* font, const std::string& utf8, bool unwrapped) {
+    const long newlines = static_cast<long>(std::count(utf8.begin(), utf8.end(), '\n'));
+    PixelSize least;
+    least.h = std::max(1L, newlines) * TTF_FontLineSkip(font);
+    for (size_t begin = 0; unwrapped && begin < utf8.size();) {
+        const size_t end = std::min(utf8.find('\n', begin), utf8.size());
+        int w = 0;
+        int h = 0;
+        if (TTF_SizeUTF8(font, utf8.substr(begin, end - begin).c_str(), &w, &h) == 0) {
+            least.w = std::max(least.w, static_cast<long>(w));
+        }
+        begin = end + 1;
+    }
+    return least;
+}
+
+// Only the first refused text is logged: a server sending nothing else must not fill the log.
+void refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void refuse(const char* format, ...) {
+    static bool logged = false;
+    if (logged) {
+        return;
+    }
+    logged = true;
+    char what[96];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(what, sizeof what, format, args);
+    va_end(args);
+    engineLog("not drawing %s (limits: %zu bytes, %d x %d pixels, %ld in all); further texts "
+              "refused are not logged",
+              what, kMaxTextBytes, kMaxTextTextureWidth, kMaxTextTextureHeight,
+              kMaxTextTexturePixels);
+}
+
 } // namespace
 
 TTF_Font* FontCache::getFont(const std::string& name, int pixelSize) {
@@ -112,15 +162,28 @@ RenderedText renderText(const std::string& utf8, const std::string& fontName, fl
         out.size = Size(0, fontSize);
         return out;
     }
+    out.size = Size(0, TTF_FontHeight(font) / scale);
     if (utf8.empty()) {
-        out.size = Size(0, TTF_FontHeight(font) / scale);
+        return out;
+    }
+    if (utf8.size() > kMaxTextBytes) {
+        refuse("a text of %zu bytes", utf8.size());
+        return out;
+    }
+    const auto wrapPixels = static_cast<Uint32>(std::max(0.0f, std::floor(wrapWidth * scale)));
+    const PixelSize least = leastSize(font, utf8, wrapPixels == 0);
+    if (!fitsTexture(least)) {
+        refuse("a text of at least %ld x %ld pixels", least.w, least.h);
         return out;
     }
     const SDL_Color white{255, 255, 255, 255};
-    const auto wrapPixels = static_cast<Uint32>(std::max(0.0f, std::floor(wrapWidth * scale)));
     SDL_Surface* surface = TTF_RenderUTF8_Blended_Wrapped(font, utf8.c_str(), white, wrapPixels);
     if (!surface) {
-        out.size = Size(0, TTF_FontHeight(font) / scale);
+        return out;
+    }
+    if (!fitsTexture({surface->w, surface->h})) {
+        refuse("a text of %d x %d pixels", surface->w, surface->h);
+        SDL_FreeSurface(surface);
         return out;
     }
     out.size = Size(surface->w / scale, surface->h / scale);

@@ -5,6 +5,7 @@
 
 #include "base/Types.h"
 
+#include <cstddef>
 #include <string>
 
 typedef struct _TTF_Font TTF_Font;
@@ -20,8 +21,18 @@ public:
     static void purge();
 };
 
-// A rendered text: its texture (null when the text is empty or no font was found) and its size
-// in design units. A wrap width above 0 breaks lines to fit it; newlines always break.
+// Texts beyond these are not drawn (the first one refused is logged). SDL_ttf crashes on texts
+// of megabytes and lays text out in time growing with its lines times its bytes: 2 KB at most
+// and no more lines than 2048 pixels hold keep one text under about 20 ms. A texture is held
+// twice (the surface and the renderer's copy); 4 Mpx are 16 MB, over 3 windows of 800 x 1416.
+constexpr std::size_t kMaxTextBytes = 2048;
+constexpr int kMaxTextTextureWidth = 4096;
+constexpr int kMaxTextTextureHeight = 2048;
+constexpr long kMaxTextTexturePixels = 4096L * 1024;
+
+// A rendered text: its texture (null when the text is empty, no font was found or the text is
+// beyond the limits above) and its size in design units; a text not drawn has the size of an
+// empty one. A wrap width above 0 breaks lines to fit it; newlines always break.
 struct RenderedText {
     Texture2D* texture = nullptr; // retained by the owner
     Size size;
