@@ -78,6 +78,25 @@ TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks
     EXPECT_GT(director->userId, 0);
 }
 
+// The server comes back without the player's account (a new database): the login again is
+// refused, and the player lands in the login scene with the refusal and the fields filled.
+TEST_F(E2ETest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
+    ASSERT_NE(enter("mia"), nullptr);
+    const unsigned short port = server.port();
+    server.crash();
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(server.databasePath() + suffix);
+    }
+    ASSERT_TRUE(restartServer(port)) << server.log();
+    ASSERT_NE(reach<GBLoginScene>(), nullptr);
+    EXPECT_EQ(message(), text("loginfailed"));
+    const std::vector<ui::TextField*> form = fields();
+    ASSERT_EQ(form.size(), 2u);
+    EXPECT_EQ(form[0]->getString(), "mia");
+    EXPECT_EQ(form[1]->getString(), "mia-secret");
+    EXPECT_FALSE(director->logsInAgain());
+}
+
 TEST_F(E2ETest, MatchRoomJoinCancelAndBackLogOutAndTheBotsJoinStartsTheGame) {
     GBMatchScene* scene = enter("hana");
     ASSERT_NE(scene, nullptr);
