@@ -60,9 +60,13 @@ protected:
         }
         return done();
     }
-    // Frames for `seconds`, with nothing to wait for.
+    // Frames for `seconds` of real time (not scaled: what passes is the point), waiting for
+    // nothing.
     void idle(int seconds) {
-        until([] { return false; }, 1 << 30, seconds);
+        for (const auto start = Clock::now(); msSince(start) < 1000 * seconds;) {
+            h->frame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
     // The running scene's layer once it is an L and no slide runs; null when it does not come.
     template <typename L>
