@@ -4,7 +4,6 @@
 
 #include "AppDelegate.h"
 #include "CommandLine.h"
-#include "DataFolder.h"
 #include "GBDirector.h"
 
 #include <cstdio>
@@ -20,10 +19,10 @@ int main(int argc, char** argv) {
         std::fputs(gameUsage(), stdout);
         return 0;
     }
-    const std::string folder = gameDataFolder();
-    const std::string logPrefix = folder.empty() ? "netlog" : folder + "/netlog";
+    // The diary goes to the working folder; the launchers (make play, the desktop entry) start
+    // the game in the user's data folder, so that it litters no other.
     // Static, as the global it replaces was: it outlives the engine's objects at exit.
-    static GBDirector director(options.host, options.port, logPrefix.c_str());
+    static GBDirector director(options.host, options.port, "netlog");
     AppDelegate app;
     return cocos2d::Application::getInstance()->run();
 }

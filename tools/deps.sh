@@ -13,7 +13,7 @@ packages=(
     libasio-dev libsqlite3-dev libsodium-dev
     python3
     xvfb xauth xdotool imagemagick
-    dpkg-dev desktop-file-utils
+    dpkg-dev desktop-file-utils libglib2.0-bin
 )
 
 missing=()

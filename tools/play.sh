@@ -49,6 +49,8 @@ localhost | 127.0.0.1)
 *) echo "This build plays online on $host:$port." ;;
 esac
 
+# The game writes its network diary to the folder it starts in: the data folder, not this one.
+cd "$data"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     "$game"
     exit

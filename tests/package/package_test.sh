@@ -75,6 +75,21 @@ if [ "${1:-}" = --in-display ]; then
     fail "$problem (screenshot: package-menu.png)"
 fi
 
+# Inside the virtual display: the unpacked desktop entry launched as a desktop does (gio), with
+# the unpacked game first on the PATH, from the folder given; it must start the game in the data
+# folder, which then holds its diary. The game is stopped once its window shows.
+if [ "${1:-}" = --desktop-entry ]; then
+    shift
+    entry=$1 bin=$2 from=$3
+    (cd "$from" && PATH="$bin:$PATH" gio launch "$entry") || fail "gio could not launch the entry"
+    timeout 20 xdotool search --sync --name '^Koralith$' >/dev/null ||
+        fail "the desktop entry opened no window"
+    for pid in $(pgrep -x koralith); do
+        [ "$(readlink "/proc/$pid/exe")" = "$bin/koralith" ] && kill -TERM "$pid"
+    done
+    exit 0
+fi
+
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
 shot="$PWD/package-menu.png"
@@ -144,13 +159,29 @@ for _ in $(seq 100); do
 done
 [ -n "$port" ] || fail "the unpacked server did not start: $(cat "$tmp/server.log")"
 
-# 4. The unpacked game, its files in a temporary data folder, started from an empty folder.
+# 4. The unpacked game started from an empty folder, which gets its diary; its settings go to a
+# temporary data folder.
 mkdir -p "$tmp/game/cwd" "$tmp/game/data"
 XDG_DATA_HOME="$tmp/game/data" xvfb-run -a -s "-screen 0 1024x768x24" \
     bash "$0" --in-display "$root/usr/bin/koralith" "$port" "$tmp/game" "$source/res" "$shot"
 grep -q 'connection [0-9]* from 127\.0\.0\.1' "$tmp/server.log" ||
     fail "the server saw no connection from the game: $(cat "$tmp/server.log")"
-ls "$tmp/game/data/koralith/"netlog*.log >/dev/null 2>&1 ||
-    fail "the game wrote no network diary into its data folder"
-[ -z "$(ls -A "$tmp/game/cwd")" ] || fail "the game wrote into its working folder: $(ls "$tmp/game/cwd")"
+ls "$tmp/game/cwd/"netlog*.log >/dev/null 2>&1 ||
+    fail "the game wrote no network diary into its working folder"
+! ls "$tmp/game/data/koralith/"netlog*.log >/dev/null 2>&1 ||
+    fail "the game started from a folder wrote its diary into the data folder"
+
+# 5. The desktop entry starts the game in the data folder, made if missing, and nowhere else.
+mkdir -p "$tmp/desktop/cwd"
+XDG_DATA_HOME="$tmp/desktop/data" xvfb-run -a -s "-screen 0 1024x768x24" \
+    bash "$0" --desktop-entry "$root/usr/share/applications/koralith.desktop" "$root/usr/bin" \
+    "$tmp/desktop/cwd"
+for _ in $(seq 50); do
+    ls "$tmp/desktop/data/koralith/"netlog*.log >/dev/null 2>&1 && break
+    sleep 0.1
+done
+ls "$tmp/desktop/data/koralith/"netlog*.log >/dev/null 2>&1 ||
+    fail "the desktop entry did not start the game in the data folder"
+[ -z "$(ls -A "$tmp/desktop/cwd")" ] ||
+    fail "the desktop entry's game wrote where it was launched: $(ls "$tmp/desktop/cwd")"
 echo "package test: both packages unpacked; the game drew its menu and the server's notice"
