@@ -10,9 +10,11 @@ bool continues(char byte) {
 
 std::string firstCharacters(const std::string& text, size_t count) {
     size_t end = 0;
+    // A character has three continuation bytes at most: a server's broken text of one lead
+    // byte and megabytes of them must not pass as one character.
     for (size_t seen = 0; end < text.size() && seen < count; ++seen) {
         ++end;
-        while (end < text.size() && continues(text[end])) {
+        for (int more = 0; more < 3 && end < text.size() && continues(text[end]); ++more) {
             ++end;
         }
     }
