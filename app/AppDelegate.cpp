@@ -45,6 +45,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     // prefix/share, wherever the prefix is.
     FileUtils::getInstance()->addSearchPath("res");
     FileUtils::getInstance()->addSearchPath("../share/koralith/res");
+    view->setIcon("icon/koralith.png"); // a window without it only looks plainer
     GBDirector::getInstance()->start();
 
     auto* scene = Scene::create();

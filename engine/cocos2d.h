@@ -15,6 +15,7 @@
 #include "base/Dictionary.h"
 #include "base/Director.h"
 #include "base/EventDispatcher.h"
+#include "base/EventKeyboard.h"
 #include "base/FileUtils.h"
 #include "base/Macros.h"
 #include "base/RandomHelper.h"

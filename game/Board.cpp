@@ -36,6 +36,32 @@ bool checkFive(const int32_t* board, int x, int y, int32_t colour) {
     return false;
 }
 
+int fiveLine(const int32_t* board, int x, int y, int32_t colour, int* cells) {
+    assert(onBoard(x, y) && (colour == kBlack || colour == kWhite));
+    static constexpr int kAxes[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
+    int best = 0;
+    for (const auto& axis : kAxes) {
+        int back = 0; // stones behind (x, y) on this axis, walked to the line's end
+        while (onBoard(x - (back + 1) * axis[0], y - (back + 1) * axis[1]) &&
+               board[cellIndex(x - (back + 1) * axis[0], y - (back + 1) * axis[1])] == colour) {
+            ++back;
+        }
+        int length = back + 1;
+        while (onBoard(x + (length - back) * axis[0], y + (length - back) * axis[1]) &&
+               board[cellIndex(x + (length - back) * axis[0], y + (length - back) * axis[1])] ==
+                   colour) {
+            ++length;
+        }
+        if (length >= 5 && length > best) {
+            best = length;
+            for (int i = 0; i < length; ++i) {
+                cells[i] = cellIndex(x + (i - back) * axis[0], y + (i - back) * axis[1]);
+            }
+        }
+    }
+    return best;
+}
+
 bool isBoardFull(const int32_t* board) {
     for (int i = 0; i < kCellCount; ++i) {
         if (board[i] == kEmpty) {

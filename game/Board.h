@@ -31,5 +31,10 @@ constexpr int32_t opponentOf(int32_t colour) {
 // stone that is only imagined there. Six or more in a row wins too: there is no exact-five rule.
 bool checkFive(const int32_t* board, int x, int y, int32_t colour);
 
+// The cells (cellIndex) of the longest line of `colour` through (x, y), in order from one end,
+// when it holds five or more, counting (x, y) as `colour` like checkFive; their number, or 0
+// when there is no five. `cells` has room for kBoardSize. For marking the winning line.
+int fiveLine(const int32_t* board, int x, int y, int32_t colour, int* cells);
+
 // Whether no cell is empty: the game is then a draw unless the last stone made five.
 bool isBoardFull(const int32_t* board);

@@ -34,6 +34,7 @@ bool DanJiGame::init(int level_) {
                                    toucheventselector(DanJiGame::onBack));
     back->setScale(0.5f);
     createScoreLabel();
+    scenes::addBackKey(this, [this] { goBack(); });
     startGame();
     return true;
 }
@@ -68,7 +69,9 @@ void DanJiGame::startGame() {
     playing = true;
     if (colour == kBlack) {
         player.active = true;
+        showTurn(colour, "yourturn");
     } else {
+        showTurn(colour, "computerturn");
         ai.think(board); // the computer opens
     }
 }
@@ -97,6 +100,7 @@ bool DanJiGame::placeAndJudge(int x, int y, int32_t colour, bool byUser) {
 void DanJiGame::playChess(int x, int y) {
     player.endTurn();
     if (!placeAndJudge(x, y, player.colour, true)) {
+        showTurn(player.colour, "computerturn");
         ai.think(board);
     }
 }
@@ -105,6 +109,7 @@ void DanJiGame::computerMove(int x, int y) {
     ai.endTurn();
     if (!placeAndJudge(x, y, ai.colour, false)) {
         player.active = true;
+        showTurn(player.colour, "yourturn");
     }
 }
 
@@ -119,6 +124,8 @@ void DanJiGame::onFiveInRow(bool localPlayer) {
 }
 
 void DanJiGame::gameOver(int result) {
+    showTurn(player.colour, result == kWon ? "youwon" : result == kLost ? "youlost" : "draw");
+    markFiveOfLastStone();
     const Size design = designSize();
     resultButton =
         scenes::addButton(this, StringUtils::format("images/gameover%d.png", result).c_str(),
@@ -140,8 +147,11 @@ void DanJiGame::onResult(Ref*, ui::TouchEventType type) {
 }
 
 void DanJiGame::onBack(Ref*, ui::TouchEventType type) {
-    if (type != ui::TOUCH_EVENT_ENDED) {
-        return;
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        goBack();
     }
+}
+
+void DanJiGame::goBack() {
     scenes::slideTo(HelloWorld::create(), scenes::Slide::BACK);
 }

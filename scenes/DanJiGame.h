@@ -40,6 +40,8 @@ private:
     void addScore(int delta);
     bool placeAndJudge(int x, int y, int32_t colour, bool byUser);
     void onBack(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
+    // What the back button does; Escape does the same.
+    void goBack();
     void onResult(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
 
     Player player;

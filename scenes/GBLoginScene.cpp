@@ -60,13 +60,18 @@ bool GBLoginScene::init() {
 
     director->addListener(
         kLoginEvent, [this](const ResponseDataPack& pack) { onLoginResponse(pack); }, this);
+    addFormKeys(
+        this, {usernameField, passwordField}, [this] { login(); }, [this] { goBack(); });
     return true;
 }
 
 void GBLoginScene::onLogin(Ref*, ui::TouchEventType type) {
-    if (type != ui::TOUCH_EVENT_ENDED) {
-        return;
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        login();
     }
+}
+
+void GBLoginScene::login() {
     const std::string name = usernameField->getString();
     const std::string password = passwordField->getString();
     GBDirector* director = GBDirector::getInstance();
@@ -94,7 +99,12 @@ void GBLoginScene::onLoginResponse(const ResponseDataPack& pack) {
     director->userId = *id;
     rememberCredentials(pack);
     removeNetListeners();
-    slideTo(GBMatchScene::create(), Slide::FORWARD);
+    // The line says it again where the player lands, where it can be read.
+    GBMatchScene* room = GBMatchScene::create();
+    if (room) {
+        room->showStatus(director->getText("loginsucceed"));
+    }
+    slideTo(room, Slide::FORWARD);
 }
 
 void GBLoginScene::onRegist(Ref*, ui::TouchEventType type) {
@@ -106,9 +116,13 @@ void GBLoginScene::onRegist(Ref*, ui::TouchEventType type) {
 
 void GBLoginScene::onBack(Ref*, ui::TouchEventType type) {
     if (type == ui::TOUCH_EVENT_ENDED) {
-        removeNetListeners();
-        slideTo(HelloWorld::create(), Slide::BACK);
+        goBack();
     }
+}
+
+void GBLoginScene::goBack() {
+    removeNetListeners();
+    slideTo(HelloWorld::create(), Slide::BACK);
 }
 
 void GBLoginScene::removeNetListeners() {

@@ -24,6 +24,10 @@ public:
     void removeNetListeners();
 
 private:
+    // What the login and back buttons do; Enter and Escape do the same.
+    void login();
+    void goBack();
+
     cocos2d::ui::TextField* usernameField = nullptr;
     cocos2d::ui::TextField* passwordField = nullptr;
     cocos2d::ui::Text* messageText = nullptr;

@@ -52,6 +52,7 @@ bool GBMatchScene::init() {
         Sequence::create(FadeIn::create(1.0f), FadeOut::create(1.0f), nullptr));
     blinkAction->retain();
     addNetListeners();
+    addBackKey(this, [this] { goBack(); });
     return true;
 }
 
@@ -75,8 +76,12 @@ void GBMatchScene::removeNetListeners() {
     director->removeListeners(kConnectionEvent);
 }
 
+void GBMatchScene::showStatus(const std::string& text) {
+    connectionText->setString(text);
+}
+
 void GBMatchScene::showConnectionLost() {
-    connectionText->setString(GBDirector::getInstance()->getText("connectionlost"));
+    showStatus(GBDirector::getInstance()->getText("connectionlost"));
 }
 
 void GBMatchScene::onConnection(const ResponseDataPack& pack) {
@@ -191,9 +196,12 @@ void GBMatchScene::toLoginWith(const char* key) {
 }
 
 void GBMatchScene::onBack(Ref*, ui::TouchEventType type) {
-    if (type != ui::TOUCH_EVENT_ENDED) {
-        return;
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        goBack();
     }
+}
+
+void GBMatchScene::goBack() {
     removeNetListeners();
     GBDirector::getInstance()->sendRequest(EVENT_LOGOUT, new CLDataBuffer(), nullptr, false);
     slideTo(GBLoginScene::create(), Slide::BACK);

@@ -30,7 +30,9 @@ public:
     void removeNetListeners();
 
     bool isWaiting() const { return isMatching; }
-    // The connection line, for a game that was cut off and sends the player here.
+    // The line of our own below the message line: how the connection stands, or the welcome
+    // after a login.
+    void showStatus(const std::string& text);
     void showConnectionLost();
 
 private:
@@ -43,6 +45,8 @@ private:
     void setWaiting(bool waiting);
     // Back to the login scene, its message line showing the text of `key`.
     void toLoginWith(const char* key);
+    // What the back button does (a logout, the login scene); Escape does the same.
+    void goBack();
 
     bool isMatching = false;
     cocos2d::ui::Button* joinButton = nullptr;

@@ -16,6 +16,8 @@ using namespace scenes;
 namespace {
 const char* const kClockKey = "NetGameTiming";
 constexpr int kMoveSeconds = 60;
+// From here on the clock's number is red: the move is nearly out of time.
+constexpr int kHurrySeconds = 10;
 const char* const kEvents[] = {"gb_event_getuserinfo", "gb_event_chess",    "gb_event_oppchess",
                                "gb_event_oppquit",     "gb_event_overtime", kConnectionEvent};
 
@@ -87,6 +89,16 @@ bool GBNetGame::init(int firstId, int secondId) {
     for (size_t i = 0; i < std::size(kEvents); ++i) {
         director->addListener(kEvents[i], calls[i], this);
     }
+    auto* keys = EventListenerKeyboard::create();
+    keys->onKeyPressed = [this](EventKeyboard::KeyCode key, Event*) {
+        if (key == EventKeyboard::KeyCode::KEY_ESCAPE) {
+            onEscape();
+        } else if (leaveQuestion && (key == EventKeyboard::KeyCode::KEY_ENTER ||
+                                     key == EventKeyboard::KeyCode::KEY_KP_ENTER)) {
+            leaveGame();
+        }
+    };
+    _eventDispatcher->addEventListenerWithSceneGraphPriority(keys, this);
     return true;
 }
 
@@ -112,6 +124,7 @@ void GBNetGame::startGame() {
     sideStones[opponentOf(myColour) - 1]->setPosition(Vec2(50, design.height - 100));
     playing = true;
     myTurn = myColour == kBlack;
+    showTurn(myColour, myTurn ? "yourturn" : "opponentturn");
     startClock(myTurn);
 }
 
@@ -166,6 +179,7 @@ void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
     if (*over == 1) {
         gameOver(resultFor(*outcome, myColour));
     } else {
+        showTurn(myColour, "opponentturn");
         startClock(false);
     }
 }
@@ -190,16 +204,17 @@ void GBNetGame::onOppChess(const ResponseDataPack& pack) {
         gameOver(resultFor(*outcome, myColour));
     } else {
         myTurn = true;
+        showTurn(myColour, "yourturn");
         startClock(true);
     }
 }
 
-void GBNetGame::showNotice(const char* key) {
+void GBNetGame::showNotice(const char* key, float below) {
     const Size design = designSize();
     auto* notice = ui::Text::create(GBDirector::getInstance()->getText(key), "Arial", 20);
     notice->setColor(Color3B::RED);
     addChild(notice);
-    notice->setPosition(Vec2(design.width / 2, design.height - 200));
+    notice->setPosition(Vec2(design.width / 2, design.height - 200 - below));
 }
 
 void GBNetGame::onOppQuit(const ResponseDataPack& pack) {
@@ -218,18 +233,26 @@ void GBNetGame::onOverTime(const ResponseDataPack& pack) {
     }
     // A push naming neither player is not about this game: a stream of them must not pile up
     // notices while play goes on.
-    const std::optional<int32_t> late = pack.response->intAt(0);
-    if (!late.has_value() || (*late != oppId && *late != myId)) {
+    // The push names the winner: the other player ran out of time.
+    const std::optional<int32_t> winner = pack.response->intAt(0);
+    if (!winner.has_value() || (*winner != oppId && *winner != myId)) {
         return;
     }
     showNotice("overtime");
+    // Who it was, in a line of our own under the notice.
+    showNotice(*winner == oppId ? "overtimeyou" : "overtimeopponent", 28);
     stopClock();
-    gameOver(*late == oppId ? 2 : 1);
+    gameOver(*winner == oppId ? 2 : 1);
 }
 
 void GBNetGame::gameOver(int result) {
     myTurn = false;
     playing = false;
+    closeQuestion(); // it no longer costs anything to leave
+    // The clock has no move left to count; the turn line says how it ended.
+    timeText->setString("");
+    showTurn(myColour, result == 1 ? "youwon" : result == 2 ? "youlost" : "draw");
+    markFiveOfLastStone();
     requestUserInfo();
     const Size design = designSize();
     auto* picture = addButton(this, StringUtils::format("images/gameover%d.png", result).c_str(),
@@ -268,6 +291,7 @@ void GBNetGame::onUserInfo(const ResponseDataPack& pack) {
 void GBNetGame::startClock(bool localSide) {
     stopClock();
     timeText->setString(StringUtils::format("%d", kMoveSeconds));
+    timeText->setColor(Color3B::WHITE);
     timeText->setPosition(localSide ? Vec2(50, 150) : Vec2(50, designSize().height - 150));
     Director::getInstance()->getScheduler()->schedule(CC_CALLBACK_1(GBNetGame::onClockTick, this),
                                                       this, 1.0f, kMoveSeconds, 1.0f, false,
@@ -281,11 +305,65 @@ void GBNetGame::stopClock() {
 void GBNetGame::onClockTick(float) {
     const int left = std::max(0, std::atoi(timeText->getString().c_str()) - 1);
     timeText->setString(StringUtils::format("%d", left));
+    if (left <= kHurrySeconds) {
+        timeText->setColor(Color3B::RED);
+    }
 }
 
 void GBNetGame::onBack(Ref*, ui::TouchEventType type) {
     if (type == ui::TOUCH_EVENT_ENDED) {
         leaveGame();
+    }
+}
+
+void GBNetGame::onEscape() {
+    if (leaveQuestion) {
+        closeQuestion();
+    } else if (playing) {
+        askToLeave();
+    } else {
+        leaveGame();
+    }
+}
+
+// Over everything, and taking every touch that misses its two buttons, so the board cannot be
+// played while it is up.
+void GBNetGame::askToLeave() {
+    const Size design = designSize();
+    const Vec2 centre(design.width / 2, design.height / 2);
+    auto* shade = LayerColor::create(Color4B(0, 0, 0, 120));
+    addChild(shade, 20);
+    auto* swallow = EventListenerTouchOneByOne::create();
+    swallow->setSwallowTouches(true);
+    swallow->onTouchBegan = [](Touch*, Event*) { return true; };
+    _eventDispatcher->addEventListenerWithSceneGraphPriority(swallow, shade);
+    if (Sprite* panel = Sprite::create("images/dialog.png")) {
+        shade->addChild(panel);
+        panel->setPosition(centre);
+    }
+    auto* question =
+        ui::Text::create(GBDirector::getInstance()->getText("leavequestion"), "Arial", 24);
+    question->setColor(Color3B(250, 236, 205));
+    shade->addChild(question);
+    question->setPosition(centre + Vec2(0, 45));
+    addButton(shade, "images/leave.png", centre + Vec2(-95, -45), this,
+              toucheventselector(GBNetGame::onBack));
+    auto* stay = ui::Button::create("images/stay.png", "", "", ui::Widget::TextureResType::LOCAL);
+    shade->addChild(stay);
+    stay->setPosition(centre + Vec2(95, -45));
+    stay->setPressedActionEnabled(true);
+    stay->addTouchEventListener([this](Ref*, ui::Widget::TouchEventType type) {
+        if (type == ui::Widget::TouchEventType::ENDED) {
+            closeQuestion();
+        }
+    });
+    leaveQuestion = shade;
+}
+
+void GBNetGame::closeQuestion() {
+    if (leaveQuestion) {
+        leaveQuestion->removeFromParentAndCleanup(true);
+        leaveQuestion = nullptr;
     }
 }
 

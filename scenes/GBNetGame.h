@@ -40,6 +40,10 @@ public:
     void onConnection(const ResponseDataPack& pack);
     void onBack(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
     void removeNetListeners();
+    // Escape: in a running game the question whether to leave (leaving loses it); otherwise, or
+    // with the question up, what the back button does and what Stay does.
+    void onEscape();
+    bool isAskingToLeave() const { return leaveQuestion != nullptr; }
 
     int32_t getColour() const { return myColour; }
 
@@ -52,8 +56,11 @@ private:
     void leaveGame();
     // Ends the game here, without a word to the server (the connection is gone).
     void endHere();
+    void askToLeave();
+    void closeQuestion();
     void requestUserInfo();
-    void showNotice(const char* key);
+    // A red line of `key`'s text where the notices go, or `below` that.
+    void showNotice(const char* key, float below = 0);
 
     cocos2d::ui::Text* timeText = nullptr;
     cocos2d::ui::Text* myInfoText = nullptr;
@@ -62,4 +69,5 @@ private:
     int32_t myId = -1;
     int32_t oppId = -1;
     bool myTurn = false;
+    cocos2d::Node* leaveQuestion = nullptr; // while the question is up
 };

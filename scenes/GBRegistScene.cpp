@@ -41,13 +41,19 @@ bool GBRegistScene::init() {
 
     director->addListener(
         kRegEvent, [this](const ResponseDataPack& pack) { onRegistResponse(pack); }, this);
+    addFormKeys(
+        this, {usernameField, passwordField, confirmField}, [this] { submit(); },
+        [this] { goBack(); });
     return true;
 }
 
 void GBRegistScene::onRegist(Ref*, ui::TouchEventType type) {
-    if (type != ui::TOUCH_EVENT_ENDED) {
-        return;
+    if (type == ui::TOUCH_EVENT_ENDED) {
+        submit();
     }
+}
+
+void GBRegistScene::submit() {
     const std::string name = usernameField->getString();
     const std::string password = passwordField->getString();
     const std::string confirmation = confirmField->getString();
@@ -76,14 +82,19 @@ void GBRegistScene::onRegistResponse(const ResponseDataPack& pack) {
     messageText->setString(director->getText("regsucceed"));
     rememberCredentials(pack);
     removeNetListeners();
-    slideTo(GBLoginScene::create(), Slide::BACK);
+    // The line says it again where the player lands, where it can be read.
+    slideTo(GBLoginScene::createWithMessage(director->getText("regsucceed")), Slide::BACK);
 }
 
 void GBRegistScene::onBack(Ref*, ui::TouchEventType type) {
     if (type == ui::TOUCH_EVENT_ENDED) {
-        removeNetListeners();
-        slideTo(GBLoginScene::create(), Slide::BACK);
+        goBack();
     }
+}
+
+void GBRegistScene::goBack() {
+    removeNetListeners();
+    slideTo(GBLoginScene::create(), Slide::BACK);
 }
 
 void GBRegistScene::removeNetListeners() {

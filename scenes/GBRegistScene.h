@@ -20,6 +20,10 @@ public:
     void removeNetListeners();
 
 private:
+    // What the register and back buttons do; Enter and Escape do the same.
+    void submit();
+    void goBack();
+
     cocos2d::ui::TextField* usernameField = nullptr;
     cocos2d::ui::TextField* passwordField = nullptr;
     cocos2d::ui::TextField* confirmField = nullptr;

@@ -1,5 +1,6 @@
 #include "GoBangGame.h"
 
+#include "GBDirector.h"
 #include "SceneSupport.h"
 
 #include <algorithm>
@@ -10,6 +11,10 @@ USING_NS_CC;
 
 namespace {
 const Vec2 kOffScreen(-100, -100);
+// Above every other child, the result picture included: the winning line stays in sight.
+constexpr int kMarkZ = 10;
+// Below the board (its bottom edge at 251), above the local side's clock (150).
+constexpr float kTurnLineY = 215;
 
 int axisIndex(double p, double margin) {
     const int t = static_cast<int>(p - margin + GoBangGame::kSpacing / 2);
@@ -39,6 +44,10 @@ bool GoBangGame::init() {
     cursorStone = nullptr;
     boardSprite->addChild(highlight, 0);
     highlight->setPosition(kOffScreen);
+    turnText = ui::Text::create("", "Arial", 24);
+    turnText->setColor(Color3B(250, 236, 205));
+    addChild(turnText);
+    turnText->setPosition(Vec2(scenes::designSize().width / 2, kTurnLineY));
 
     auto* listener = EventListenerTouchOneByOne::create();
     listener->onTouchBegan = [this](Touch* t, Event* e) { return onTouchBegan(t, e); };
@@ -101,6 +110,37 @@ void GoBangGame::putChess(int x, int y, int32_t colour) {
     stone->setPosition(at);
     highlight->setPosition(at);
     stones.push_back(stone);
+    lastX = x;
+    lastY = y;
+}
+
+void GoBangGame::markFiveOfLastStone() {
+    if (!onBoard(lastX, lastY) || board[cellIndex(lastX, lastY)] == kEmpty) {
+        return;
+    }
+    int line[kBoardSize];
+    const int n = fiveLine(board, lastX, lastY, board[cellIndex(lastX, lastY)], line);
+    for (int i = 0; i < n; ++i) {
+        Sprite* mark = Sprite::create("images/winmark.png");
+        if (!mark) {
+            return;
+        }
+        addChild(mark, kMarkZ);
+        const Vec2 at = pointPosition(line[i] / kBoardSize, line[i] % kBoardSize);
+        mark->setPosition(boardSprite->convertToWorldSpace(at));
+        fiveMarks.push_back(mark);
+    }
+}
+
+void GoBangGame::showTurn(int32_t colour, const char* key) {
+    GBDirector* director = GBDirector::getInstance();
+    turnText->setString(director->getText("youplay") + " " +
+                        director->getText(colour == kBlack ? "black" : "white") + " - " +
+                        director->getText(key));
+}
+
+const std::string& GoBangGame::getTurnLine() const {
+    return turnText->getString();
 }
 
 void GoBangGame::clearBoard() {
@@ -108,6 +148,11 @@ void GoBangGame::clearBoard() {
         stone->removeFromParentAndCleanup(true);
     }
     stones.clear();
+    for (Sprite* mark : fiveMarks) {
+        mark->removeFromParentAndCleanup(true);
+    }
+    fiveMarks.clear();
+    lastX = lastY = -1;
     std::fill(std::begin(board), std::end(board), kEmpty);
 }
 

@@ -5,14 +5,20 @@
 // four hooks below. Main thread only; the engine's node tree owns every sprite, the layer keeps
 // plain pointers.
 //
+// It also shows two things of its own, in free space: the turn line below the board (which
+// colour the player has and whose turn it is, or how the game ended), and a glow on each stone
+// of a winning line, drawn above everything, the result picture included.
+//
 // Board picture contract: in the picture's own coordinates (origin at its bottom-left corner)
 // intersection (x, y) lies at (12 + 34.8 x, 15 + 34.8 y). res/images/chessback.png is drawn so.
 
 #include "AIPlayer.h"
 #include "Board.h"
 #include "cocos2d.h"
+#include "ui/CocosGUI.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class GoBangGame : public cocos2d::LayerColor {
@@ -40,6 +46,12 @@ public:
     void clearBoard();
     // The side indicators and the marker go off-screen.
     void hideMarkers();
+    // Marks the stones of the five or more that the last stone placed completed; nothing when it
+    // completed none. The marks go with clearBoard.
+    void markFiveOfLastStone();
+    // The turn line: "You play <colour> - <the text of `key`>" (keys "yourturn", "computerturn",
+    // "opponentturn", "youwon", "youlost", "draw").
+    void showTurn(int32_t colour, const char* key);
     void createCursorStone(int32_t colour);
     // The nearest intersection to a point in the board picture's coordinates; may lie off the
     // board.
@@ -51,6 +63,8 @@ public:
     bool isPlaying() const { return playing; }
     cocos2d::Sprite* getBoardSprite() const { return boardSprite; }
     const std::vector<cocos2d::Sprite*>& getStones() const { return stones; }
+    const std::vector<cocos2d::Sprite*>& getFiveMarks() const { return fiveMarks; }
+    const std::string& getTurnLine() const;
 
 protected:
     int32_t board[kCellCount] = {};
@@ -60,6 +74,9 @@ protected:
     cocos2d::Sprite* highlight = nullptr;
     std::vector<cocos2d::Sprite*> stones;
     cocos2d::Sprite* sideStones[2] = {};
+    std::vector<cocos2d::Sprite*> fiveMarks;
+    cocos2d::ui::Text* turnText = nullptr;
+    int lastX = -1, lastY = -1; // the last stone placed
 
 private:
     cocos2d::Vec2 toBoard(const cocos2d::Vec2& location) const;

@@ -6,7 +6,9 @@
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 struct ResponseDataPack;
 
@@ -29,7 +31,8 @@ cocos2d::ui::Button* addButton(cocos2d::Node* parent, const char* image, const c
                                cocos2d::Ref* target, cocos2d::ui::SEL_TouchEvent handler);
 
 // The forms' widgets, all in "Arial" 26: a label, an input field growing to the right of `at`
-// with the placeholder text, and the red message line.
+// with the placeholder text, and the red message line. The field has a box of our own behind
+// it, all of which takes a click and which lights up while the field has the focus.
 cocos2d::ui::Text* addLabel(cocos2d::Node* parent, const std::string& text,
                             const cocos2d::Vec2& at);
 cocos2d::ui::TextField* addField(cocos2d::Node* parent, const std::string& placeholder,
@@ -42,6 +45,14 @@ cocos2d::ui::Text* addStatusLine(cocos2d::Node* parent, const cocos2d::Vec2& at)
 // After a successful login or registration: the name as sent and the password as typed go to
 // the settings ("username", "password"). False, writing nothing, when the pack lacks them.
 bool rememberCredentials(const ResponseDataPack& pack);
+
+// The forms' keys: Tab and Shift+Tab move the focus along `fields` (top first), Enter does
+// `submit` (the form's main button), Escape does `back` (the back button). On arrival the first
+// empty field has the focus.
+void addFormKeys(cocos2d::Node* layer, const std::vector<cocos2d::ui::TextField*>& fields,
+                 const std::function<void()>& submit, const std::function<void()>& back);
+// Escape does `back`, as the scene's back button does.
+void addBackKey(cocos2d::Node* layer, const std::function<void()>& back);
 
 // Takes back every director listener `layer` registered as their owner: the destructors' safety
 // net behind the removals each way out makes, so that no listener outlives its layer.

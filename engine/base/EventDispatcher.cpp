@@ -1,6 +1,7 @@
 #include "base/EventDispatcher.h"
 
 #include "2d/Node.h"
+#include "base/EventKeyboard.h"
 
 #include <algorithm>
 #include <new>
@@ -10,6 +11,14 @@ namespace cocos2d {
 
 EventListenerTouchOneByOne* EventListenerTouchOneByOne::create() {
     auto* listener = new (std::nothrow) EventListenerTouchOneByOne();
+    if (listener) {
+        listener->autorelease();
+    }
+    return listener;
+}
+
+EventListenerKeyboard* EventListenerKeyboard::create() {
+    auto* listener = new (std::nothrow) EventListenerKeyboard();
     if (listener) {
         listener->autorelease();
     }
@@ -85,8 +94,9 @@ void numberInDrawOrder(Node* node, std::unordered_map<const Node*, int>& order, 
 }
 } // namespace
 
-std::vector<EventListenerTouchOneByOne*> EventDispatcher::listenersFrontFirst(Node* root) const {
-    std::vector<std::pair<int, EventListenerTouchOneByOne*>> ranked;
+template <typename Listener>
+std::vector<Listener*> EventDispatcher::listenersFrontFirst(Node* root) const {
+    std::vector<std::pair<int, Listener*>> ranked;
     if (!root) {
         return {};
     }
@@ -94,16 +104,16 @@ std::vector<EventListenerTouchOneByOne*> EventDispatcher::listenersFrontFirst(No
     int next = 0;
     numberInDrawOrder(root, order, next);
     for (size_t i = 0; i < _listeners.size(); ++i) {
-        auto* touch = dynamic_cast<EventListenerTouchOneByOne*>(_listeners[i]);
-        auto it = touch ? order.find(touch->_node) : order.end();
+        auto* listener = dynamic_cast<Listener*>(_listeners[i]);
+        auto it = listener ? order.find(listener->_node) : order.end();
         if (it != order.end()) {
-            ranked.emplace_back(it->second, touch);
+            ranked.emplace_back(it->second, listener);
         }
     }
     // Front-most first; listeners of one node in the order they were registered.
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<EventListenerTouchOneByOne*> result;
+    std::vector<Listener*> result;
     for (auto it = ranked.begin(); it != ranked.end(); ++it) {
         result.push_back(it->second);
     }
@@ -120,7 +130,7 @@ void EventDispatcher::dispatchTouch(TouchPhase phase, const Vec2& location, Node
     };
     if (phase == TouchPhase::BEGAN) {
         releaseClaimed();
-        auto candidates = listenersFrontFirst(root);
+        auto candidates = listenersFrontFirst<EventListenerTouchOneByOne>(root);
         for (auto* l : candidates) {
             l->retain();
         }
@@ -159,6 +169,29 @@ void EventDispatcher::dispatchTouch(TouchPhase phase, const Vec2& location, Node
         }
     }
     for (auto* l : claimed) {
+        l->release();
+    }
+}
+
+void EventDispatcher::dispatchKeyboard(EventKeyboard* event, Node* root) {
+    if (!_enabled) {
+        return;
+    }
+    auto listeners = listenersFrontFirst<EventListenerKeyboard>(root);
+    for (auto* l : listeners) {
+        l->retain();
+    }
+    for (auto* l : listeners) {
+        if (event->isStopped() || !l->isRegistered() || !l->_node->isRunning()) {
+            continue;
+        }
+        // A copy: the callback may remove its own listener.
+        auto handler = event->isPressed() ? l->onKeyPressed : l->onKeyReleased;
+        if (handler) {
+            handler(event->getKeyCode(), event);
+        }
+    }
+    for (auto* l : listeners) {
         l->release();
     }
 }

@@ -1,9 +1,10 @@
 #pragma once
-// Touch delivery. A listener is bound to a node ("scene-graph priority"): for a new touch the
-// listeners are asked front-most node first (the reverse of drawing order), and the touch's
-// later events go to those whose onTouchBegan returned true. A swallowing listener that claims
-// the touch hides it from the listeners behind it. Only nodes of the running scene hear touches;
-// while the dispatcher is disabled (during a scene transition) touches are dropped.
+// Touch and key delivery. A listener is bound to a node ("scene-graph priority"): for a new
+// touch the listeners are asked front-most node first (the reverse of drawing order), and the
+// touch's later events go to those whose onTouchBegan returned true. A swallowing listener that
+// claims the touch hides it from the listeners behind it. A key goes to every keyboard listener,
+// front-most first, until one stops its propagation. Only nodes of the running scene hear
+// events; while the dispatcher is disabled (during a scene transition) they are dropped.
 //
 // The mouse is the one touch: a press begins it, a drag moves it, a release ends it.
 
@@ -15,6 +16,7 @@
 
 namespace cocos2d {
 
+class EventKeyboard;
 class Node;
 
 class Touch : public Ref {
@@ -28,7 +30,15 @@ private:
     Vec2 _location;
 };
 
-class Event : public Ref {};
+class Event : public Ref {
+public:
+    // The listeners behind the current one do not hear this event.
+    void stopPropagation() { _stopped = true; }
+    bool isStopped() const { return _stopped; }
+
+private:
+    bool _stopped = false;
+};
 
 class EventListener : public Ref {
 public:
@@ -71,9 +81,11 @@ public:
     enum class TouchPhase { BEGAN, MOVED, ENDED };
     // Delivers one mouse event to the running scene, `root`.
     void dispatchTouch(TouchPhase phase, const Vec2& location, Node* root);
+    void dispatchKeyboard(EventKeyboard* event, Node* root);
 
 private:
-    std::vector<EventListenerTouchOneByOne*> listenersFrontFirst(Node* root) const;
+    template <typename Listener>
+    std::vector<Listener*> listenersFrontFirst(Node* root) const;
     void releaseClaimed();
 
     std::vector<EventListener*> _listeners;            // each retained

@@ -8,8 +8,13 @@ namespace cocos2d {
 void IMEDispatcher::attach(IMEDelegate* delegate) {
     _claimed = true;
     if (_focused != delegate) {
+        IMEDelegate* previous = _focused;
         _focused = delegate;
         setKeyboard(true);
+        if (previous) {
+            previous->didDetachWithIME();
+        }
+        delegate->didAttachWithIME();
     }
 }
 
@@ -17,6 +22,7 @@ void IMEDispatcher::detach(IMEDelegate* delegate) {
     if (_focused == delegate && delegate) {
         _focused = nullptr;
         setKeyboard(false);
+        delegate->didDetachWithIME();
     }
 }
 

@@ -10,6 +10,9 @@ class IMEDelegate {
 public:
     virtual void insertText(const std::string& utf8) = 0;
     virtual void deleteBackward() = 0;
+    // The focus came or went, by a touch, by code or by another field taking it.
+    virtual void didAttachWithIME() {}
+    virtual void didDetachWithIME() {}
 
 protected:
     ~IMEDelegate() = default;

@@ -87,6 +87,25 @@ void EngineHarness::backspace() {
     director()->handleBackspace();
 }
 
+void EngineHarness::pressKey(EventKeyboard::KeyCode key) {
+    view_->handleKey(key, true);
+}
+
+void EngineHarness::releaseKey(EventKeyboard::KeyCode key) {
+    view_->handleKey(key, false);
+}
+
+void EngineHarness::key(EventKeyboard::KeyCode key, bool shift) {
+    if (shift) {
+        pressKey(EventKeyboard::KeyCode::KEY_LEFT_SHIFT);
+    }
+    pressKey(key);
+    releaseKey(key);
+    if (shift) {
+        releaseKey(EventKeyboard::KeyCode::KEY_LEFT_SHIFT);
+    }
+}
+
 namespace {
 void collect(Node* node, std::vector<Node*>& out) {
     const auto& children = node->getChildren();
@@ -153,18 +172,21 @@ bool EngineHarness::saveFrame(const std::string& pngPath) {
 
 Color4B EngineHarness::pixelAt(const Vec2& designPoint) {
     frame(); // draws if anything changed
-    const Vec2 p = view_->designToFrame(designPoint);
+    SDL_Renderer* sdl = view_->getRenderer().getSDLRenderer();
+    int w = 0;
+    int h = 0;
+    SDL_GetRendererOutputSize(sdl, &w, &h);
+    // Window points to output pixels (more than one per point on a HiDPI view).
+    const Vec2 p = view_->designToFrame(designPoint) * (w / view_->getFrameSize().width);
     const int x = static_cast<int>(std::floor(p.x));
     const int y = static_cast<int>(std::floor(p.y));
-    const Size frameSize = view_->getFrameSize();
     Color4B c;
-    if (x < 0 || y < 0 || x >= frameSize.width || y >= frameSize.height) {
+    if (x < 0 || y < 0 || x >= w || y >= h) {
         return c;
     }
     Uint32 pixel = 0;
     SDL_Rect one{x, y, 1, 1};
-    SDL_RenderReadPixels(view_->getRenderer().getSDLRenderer(), &one, SDL_PIXELFORMAT_ARGB8888,
-                         &pixel, 4);
+    SDL_RenderReadPixels(sdl, &one, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
     c.a = static_cast<uint8_t>(pixel >> 24);
     c.r = static_cast<uint8_t>(pixel >> 16);
     c.g = static_cast<uint8_t>(pixel >> 8);

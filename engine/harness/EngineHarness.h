@@ -1,7 +1,7 @@
 #pragma once
 // Drives the engine headless for tests: a director with an off-screen view of a given frame
-// size (no window, no display), frames run with a fixed time step, touches and typing at design
-// points, node lookup, and the frame saved as PNG. One harness at a time; it purges the
+// size (no window, no display), frames run with a fixed time step, touches at design points,
+// typing and keys, node lookup, and the frame saved as PNG. One harness at a time; it purges the
 // director when destroyed.
 
 #include "cocos2d.h"
@@ -40,6 +40,11 @@ public:
     void tap(const cocos2d::Node* node);
     void type(const std::string& utf8);
     void backspace();
+    // Keys as the window delivers them (Backspace also deletes in the focused field); key() is a
+    // press and release, with Shift held around it if asked.
+    void pressKey(cocos2d::EventKeyboard::KeyCode key);
+    void releaseKey(cocos2d::EventKeyboard::KeyCode key);
+    void key(cocos2d::EventKeyboard::KeyCode key, bool shift = false);
 
     // Nodes of the running scene (both scenes during a transition), in drawing order.
     std::vector<cocos2d::Node*> allNodes() const;

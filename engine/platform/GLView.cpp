@@ -1,6 +1,8 @@
 #include "platform/GLView.h"
 
+#include "2d/Scene.h"
 #include "base/Director.h"
+#include "base/FileUtils.h"
 #include "base/Log.h"
 #include "platform/Application.h"
 #include "renderer/Renderer.h"
@@ -15,7 +17,70 @@ namespace cocos2d {
 
 namespace {
 GLContextAttrs s_contextAttrs{8, 8, 8, 8, 24, 8};
+
+using KeyCode = EventKeyboard::KeyCode;
+
+KeyCode keyCodeFor(SDL_Keycode sym) {
+    if (sym >= SDLK_a && sym <= SDLK_z) {
+        return static_cast<KeyCode>(static_cast<int>(KeyCode::KEY_A) + (sym - SDLK_a));
+    }
+    switch (sym) {
+    case SDLK_ESCAPE:
+        return KeyCode::KEY_ESCAPE;
+    case SDLK_BACKSPACE:
+        return KeyCode::KEY_BACKSPACE;
+    case SDLK_TAB:
+        return KeyCode::KEY_TAB;
+    case SDLK_RETURN:
+        return KeyCode::KEY_ENTER;
+    case SDLK_KP_ENTER:
+        return KeyCode::KEY_KP_ENTER;
+    case SDLK_SPACE:
+        return KeyCode::KEY_SPACE;
+    case SDLK_LSHIFT:
+        return KeyCode::KEY_LEFT_SHIFT;
+    case SDLK_RSHIFT:
+        return KeyCode::KEY_RIGHT_SHIFT;
+    case SDLK_LCTRL:
+        return KeyCode::KEY_LEFT_CTRL;
+    case SDLK_RCTRL:
+        return KeyCode::KEY_RIGHT_CTRL;
+    case SDLK_LEFT:
+        return KeyCode::KEY_LEFT_ARROW;
+    case SDLK_RIGHT:
+        return KeyCode::KEY_RIGHT_ARROW;
+    case SDLK_UP:
+        return KeyCode::KEY_UP_ARROW;
+    case SDLK_DOWN:
+        return KeyCode::KEY_DOWN_ARROW;
+    default:
+        return KeyCode::KEY_NONE;
+    }
 }
+
+bool isArrow(KeyCode key) {
+    return key == KeyCode::KEY_LEFT_ARROW || key == KeyCode::KEY_RIGHT_ARROW ||
+           key == KeyCode::KEY_UP_ARROW || key == KeyCode::KEY_DOWN_ARROW;
+}
+
+constexpr unsigned int kShiftBits = 1 | 2;
+constexpr unsigned int kCtrlBits = 4 | 8;
+
+unsigned int modifierBit(KeyCode key) {
+    switch (key) {
+    case KeyCode::KEY_LEFT_SHIFT:
+        return 1;
+    case KeyCode::KEY_RIGHT_SHIFT:
+        return 2;
+    case KeyCode::KEY_LEFT_CTRL:
+        return 4;
+    case KeyCode::KEY_RIGHT_CTRL:
+        return 8;
+    default:
+        return 0;
+    }
+}
+} // namespace
 
 void GLView::setGLContextAttrs(GLContextAttrs& attrs) {
     s_contextAttrs = attrs;
@@ -70,16 +135,38 @@ bool GLView::initHeadless(const Size& frameSize) {
         return false;
     }
     _subsystems = SDL_INIT_EVENTS;
-    _frameSize = frameSize;
-    const int w = std::max(1, static_cast<int>(std::lround(frameSize.width)));
-    const int h = std::max(1, static_cast<int>(std::lround(frameSize.height)));
-    _surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-    _sdl = _surface ? SDL_CreateSoftwareRenderer(_surface) : nullptr;
-    if (!_sdl) {
-        engineLog("cannot create the off-screen renderer: %s", SDL_GetError());
+    _designSize = frameSize;
+    return resizeHeadless(frameSize);
+}
+
+bool GLView::resizeHeadless(const Size& points, float pixelsPerPoint) {
+    if (_window) {
         return false;
     }
-    return initRenderer();
+    const int w = std::max(1, static_cast<int>(std::lround(points.width * pixelsPerPoint)));
+    const int h = std::max(1, static_cast<int>(std::lround(points.height * pixelsPerPoint)));
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Renderer* sdl = surface ? SDL_CreateSoftwareRenderer(surface) : nullptr;
+    if (!sdl) {
+        engineLog("cannot create the off-screen renderer: %s", SDL_GetError());
+        if (surface) {
+            SDL_FreeSurface(surface);
+        }
+        return false;
+    }
+    if (_sdl) {
+        Texture2D::releaseRendererCopies(); // they belong to the renderer going away
+        _renderer.reset();
+        SDL_DestroyRenderer(_sdl);
+        SDL_FreeSurface(_surface);
+    }
+    _surface = surface;
+    _sdl = sdl;
+    _renderer = std::make_unique<Renderer>(_sdl);
+    _frameSize = points;
+    updateViewport();
+    Director::markDirty();
+    return true;
 }
 
 bool GLView::initWithRect(const std::string& title, const Rect& rect, float frameZoomFactor) {
@@ -95,11 +182,11 @@ bool GLView::initWithRect(const std::string& title, const Rect& rect, float fram
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, s_contextAttrs.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, s_contextAttrs.stencilBits);
     _frameSize = rect.size;
-    const float zoom = frameZoomFactor > 0 ? frameZoomFactor : 1.0f;
-    _window =
-        SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                         static_cast<int>(std::lround(rect.size.width * zoom)),
-                         static_cast<int>(std::lround(rect.size.height * zoom)), SDL_WINDOW_SHOWN);
+    _frameZoom = frameZoomFactor > 0 ? frameZoomFactor : 1.0f;
+    _window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               static_cast<int>(std::lround(rect.size.width * _frameZoom)),
+                               static_cast<int>(std::lround(rect.size.height * _frameZoom)),
+                               SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!_window) {
         engineLog("cannot open the window: %s", SDL_GetError());
         return false;
@@ -114,13 +201,26 @@ bool GLView::initWithRect(const std::string& title, const Rect& rect, float fram
         engineLog("cannot create a renderer: %s", SDL_GetError());
         return false;
     }
-    return initRenderer();
-}
-
-bool GLView::initRenderer() {
     _renderer = std::make_unique<Renderer>(_sdl);
     _designSize = _frameSize;
     updateViewport();
+    return true;
+}
+
+bool GLView::setIcon(const std::string& filename) const {
+    const std::string path = FileUtils::getInstance()->fullPathForFilename(filename); // logs
+    if (path.empty()) {
+        return false;
+    }
+    SDL_Surface* icon = IMG_Load(path.c_str());
+    if (!icon) {
+        engineLog("cannot read the window icon %s: %s", path.c_str(), IMG_GetError());
+        return false;
+    }
+    if (_window) {
+        SDL_SetWindowIcon(_window, icon);
+    }
+    SDL_FreeSurface(icon);
     return true;
 }
 
@@ -138,13 +238,16 @@ void GLView::updateViewport() {
     int h = 0;
     SDL_GetRendererOutputSize(_sdl, &w, &h);
     _outputSize = Size(static_cast<float>(w), static_cast<float>(h));
-    _windowToOutput = _frameSize.width > 0 ? _outputSize.width / _frameSize.width : 1.0f;
+    // Mouse events come in window points, drawing goes to output pixels; a headless view's
+    // "window" is its frame.
+    float points = _frameSize.width;
     if (_window) {
         int ww = 0;
         int wh = 0;
         SDL_GetWindowSize(_window, &ww, &wh);
-        _windowToOutput = ww > 0 ? _outputSize.width / static_cast<float>(ww) : 1.0f;
+        points = static_cast<float>(ww);
     }
+    _windowToOutput = points > 0 ? _outputSize.width / points : 1.0f;
     _scale =
         std::min(_outputSize.width / _designSize.width, _outputSize.height / _designSize.height);
     _offset = Vec2((_outputSize.width - _designSize.width * _scale) / 2,
@@ -227,10 +330,15 @@ void GLView::handleEvent(const SDL_Event& event) {
         director->handleTextInput(event.text.text);
         break;
     case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_BACKSPACE) {
-            director->handleBackspace();
+    case SDL_KEYUP: {
+        const KeyCode key = keyCodeFor(event.key.keysym.sym);
+        if (!event.key.repeat || isArrow(key)) {
+            handleKey(key, event.type == SDL_KEYDOWN);
+        } else if (key == KeyCode::KEY_BACKSPACE) {
+            director->handleBackspace(); // held down, it keeps deleting
         }
         break;
+    }
     default:
         break;
     }
@@ -259,13 +367,40 @@ void GLView::handleWindowEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT_CLOSE:
         _shouldClose = true;
         break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        if (_window) {
+            int w = 0;
+            int h = 0;
+            SDL_GetWindowSize(_window, &w, &h);
+            _frameSize = Size(static_cast<float>(w), static_cast<float>(h)) / _frameZoom;
+            updateViewport();
+        }
+        Director::markDirty();
+        break;
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
         Director::markDirty();
         break;
     default:
         break;
+    }
+}
+
+void GLView::handleKey(KeyCode keyCode, bool pressed) {
+    // Followed also while keys are dropped, so that a Shift held through a slide still counts.
+    const unsigned int bit = modifierBit(keyCode);
+    _heldModifiers = pressed ? _heldModifiers | bit : _heldModifiers & ~bit;
+    if (keyCode == KeyCode::KEY_NONE) {
+        return;
+    }
+    Director* director = Director::getInstance();
+    Director::markDirty();
+    EventKeyboard event(keyCode, pressed, (_heldModifiers & kShiftBits) != 0,
+                        (_heldModifiers & kCtrlBits) != 0);
+    director->getEventDispatcher()->dispatchKeyboard(&event, director->getRunningScene());
+    // As in cocos2d-x: the listeners hear Backspace, and the focused field still deletes.
+    if (pressed && keyCode == KeyCode::KEY_BACKSPACE) {
+        director->handleBackspace();
     }
 }
 

@@ -7,6 +7,15 @@
 namespace cocos2d {
 namespace ui {
 
+namespace {
+// How much of its colour a held button keeps: a picture that only grew might not look pressed.
+constexpr float kPressedBrightness = 0.8f;
+
+uint8_t darker(uint8_t c) {
+    return static_cast<uint8_t>(c * kPressedBrightness);
+}
+} // namespace
+
 Button* Button::create(const std::string& normalImage, const std::string&, const std::string&,
                        TextureResType) {
     auto* button = new (std::nothrow) Button();
@@ -38,9 +47,27 @@ bool Button::initWithNormalImage(const std::string& normalImage) {
     return true;
 }
 
+void Button::setPressedActionEnabled(bool enabled) {
+    _pressedActionEnabled = enabled;
+    Director::markDirty();
+}
+
+void Button::setZoomScale(float scale) {
+    _zoomScale = scale;
+    Director::markDirty();
+}
+
 void Button::draw(Renderer& renderer, const Affine& nodeToWorld) {
-    renderer.drawTexture(_normal, nodeToWorld, Rect(0, 0, _contentSize.width, _contentSize.height),
-                         _color, _opacity);
+    const float w = _contentSize.width;
+    const float h = _contentSize.height;
+    if (!_pressedActionEnabled || !isHighlighted()) {
+        renderer.drawTexture(_normal, nodeToWorld, Rect(0, 0, w, h), _color, _opacity);
+        return;
+    }
+    const float z = _zoomScale;
+    renderer.drawTexture(_normal, nodeToWorld,
+                         Rect(-w * z / 2, -h * z / 2, w * (1 + z), h * (1 + z)),
+                         Color3B(darker(_color.r), darker(_color.g), darker(_color.b)), _opacity);
 }
 
 } // namespace ui

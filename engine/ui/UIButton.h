@@ -1,6 +1,8 @@
 #pragma once
 // A picture button. Only the normal image is shown; the button's content size is that image's
-// size (zero, with a logged error, when the image cannot be loaded).
+// size (zero, with a logged error, when the image cannot be loaded). With the pressed action
+// enabled, the image is drawn larger by the zoom scale around its middle, and darker, while the
+// button is held (highlighted); its content size, position and touch area never change.
 
 #include "ui/UIWidget.h"
 
@@ -21,6 +23,10 @@ public:
     ~Button() override;
     // The normal image's name as given to create (an extension for tests and tools).
     const std::string& getNormalFile() const { return _normalFile; }
+    void setPressedActionEnabled(bool enabled);
+    // The fraction the image grows by while held (0.1 by default, as in cocos2d-x).
+    void setZoomScale(float scale);
+    float getZoomScale() const { return _zoomScale; }
 
     void draw(Renderer& renderer, const Affine& nodeToWorld) override;
 
@@ -31,6 +37,8 @@ protected:
 private:
     Texture2D* _normal = nullptr;
     std::string _normalFile;
+    bool _pressedActionEnabled = false;
+    float _zoomScale = 0.1f;
 };
 
 } // namespace ui

@@ -120,22 +120,63 @@ void TextField::setPasswordEnabled(bool enabled) {
     relayout();
 }
 
+void TextField::setTouchSize(const Size& size) {
+    _touchSize = size;
+}
+
+void TextField::setTouchAreaEnabled(bool enabled) {
+    _useTouchArea = enabled;
+}
+
+bool TextField::hitTest(const Vec2& worldPoint) const {
+    if (!_useTouchArea) {
+        return Widget::hitTest(worldPoint);
+    }
+    const Rect area((_contentSize.width - _touchSize.width) * _anchorPoint.x,
+                    (_contentSize.height - _touchSize.height) * _anchorPoint.y, _touchSize.width,
+                    _touchSize.height);
+    return area.containsPoint(convertToNodeSpace(worldPoint));
+}
+
+void TextField::attachWithIME() {
+    Director::getInstance()->getIMEDispatcher()->attach(this);
+    Director::markDirty(); // the caret moves
+}
+
+void TextField::detachWithIME() {
+    Director::getInstance()->getIMEDispatcher()->detach(this);
+    Director::markDirty();
+}
+
+bool TextField::isFocused() const {
+    Director* director = Director::getInstanceIfExists();
+    return director && director->getIMEDispatcher()->focused() == this;
+}
+
 bool TextField::onTouchBegan(Touch* touch, Event* event) {
     if (!Widget::onTouchBegan(touch, event)) {
         return false;
     }
-    Director::getInstance()->getIMEDispatcher()->attach(this);
+    attachWithIME();
     return true;
 }
 
+// A field leaving the screen gives the focus up without telling anyone: its owner is leaving too.
 void TextField::onExit() {
-    Director::getInstance()->getIMEDispatcher()->detach(this);
     Widget::onExit();
+    Director::getInstance()->getIMEDispatcher()->detach(this);
+}
+
+void TextField::tell(EventType type) {
+    if (_eventCallback && isRunning()) {
+        _eventCallback(this, type);
+    }
 }
 
 void TextField::insertText(const std::string& utf8) {
     _text += utf8;
     relayout();
+    tell(EventType::INSERT_TEXT);
 }
 
 void TextField::deleteBackward() {
@@ -148,6 +189,7 @@ void TextField::deleteBackward() {
     }
     _text.erase(end);
     relayout();
+    tell(EventType::DELETE_BACKWARD);
 }
 
 void TextField::draw(Renderer& renderer, const Affine& nodeToWorld) {
@@ -155,8 +197,7 @@ void TextField::draw(Renderer& renderer, const Affine& nodeToWorld) {
     renderer.drawTexture(_texture, nodeToWorld,
                          Rect(_fontSize * kInsetInFontSizes, 0, _textSize.width, _textSize.height),
                          shown, _opacity);
-    Director* director = Director::getInstanceIfExists();
-    if (director && director->getIMEDispatcher()->focused() == this) {
+    if (isFocused()) {
         const float x = _fontSize * kInsetInFontSizes + (_text.empty() ? 0 : _textSize.width);
         const Affine at{1, 1, x, (_contentSize.height - _fontSize) / 2};
         renderer.fillRect(nodeToWorld * at, Size(kCaretWidth, _fontSize),

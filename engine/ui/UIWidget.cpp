@@ -66,16 +66,31 @@ bool Widget::onTouchBegan(Touch* touch, Event*) {
     if (!isShownWithAncestors() || !hitTest(touch->getLocation())) {
         return false;
     }
+    setHighlighted(true);
     report(TouchEventType::BEGAN);
     return true;
 }
 
-void Widget::onTouchMoved(Touch*, Event*) {
+void Widget::onTouchMoved(Touch* touch, Event*) {
+    setHighlighted(hitTest(touch->getLocation()));
     report(TouchEventType::MOVED);
 }
 
 void Widget::onTouchEnded(Touch* touch, Event*) {
+    setHighlighted(false);
     report(hitTest(touch->getLocation()) ? TouchEventType::ENDED : TouchEventType::CANCELED);
+}
+
+void Widget::onExit() {
+    setHighlighted(false); // its touch, if one is held, will not reach it any more
+    Node::onExit();
+}
+
+void Widget::setHighlighted(bool highlighted) {
+    if (highlighted != _highlighted) {
+        _highlighted = highlighted;
+        Director::markDirty();
+    }
 }
 
 void Widget::report(TouchEventType type) {

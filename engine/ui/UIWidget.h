@@ -2,7 +2,8 @@
 // The base of the UI widgets: a node that takes touches on its own rectangle. A touch that
 // begins on a visible widget (all its ancestors visible too) is the widget's and hidden from
 // what lies behind; the widget then reports began, moved, and ended when the touch is released
-// on it, or cancelled when released elsewhere.
+// on it, or cancelled when released elsewhere. While a touch it took is held on it, the widget is
+// highlighted (a touch that slides off takes the highlight away, sliding back gives it back).
 
 #include "2d/Node.h"
 
@@ -40,22 +41,26 @@ public:
 
     void setTouchEnabled(bool enabled);
     bool isTouchEnabled() const { return _touchListener != nullptr; }
-    bool hitTest(const Vec2& worldPoint) const;
+    virtual bool hitTest(const Vec2& worldPoint) const;
+    bool isHighlighted() const { return _highlighted; }
 
     virtual bool onTouchBegan(Touch* touch, Event* event);
     virtual void onTouchMoved(Touch* touch, Event* event);
     virtual void onTouchEnded(Touch* touch, Event* event);
+    void onExit() override;
 
 protected:
     Widget();
     bool isShownWithAncestors() const;
     void report(TouchEventType type);
+    void setHighlighted(bool highlighted);
 
 private:
     EventListenerTouchOneByOne* _touchListener = nullptr;
     Ref* _selectorTarget = nullptr;
     SEL_TouchEvent _selector = nullptr;
     ccWidgetTouchCallback _callback;
+    bool _highlighted = false;
 };
 
 } // namespace ui

@@ -189,3 +189,97 @@ TEST_F(InputFixture, HeldTouchesStopReachingASceneOnceItsReplacementIsAskedFor) 
     h.release(Vec2(30, 30));
     EXPECT_EQ(behind->log, "b");
 }
+
+TEST_F(InputFixture, ATextFieldsTouchAreaSitsOnItsAnchorAndTakesTheFocus) {
+    // Both fields' 200 x 40 areas cover x 100..300, y 80..120 of the scene.
+    for (const Vec2 anchor : {Vec2(0, 0.5f), Vec2(0.5f, 0.5f)}) {
+        ui::TextField* f = field("", Vec2(100 + 200 * anchor.x, 100));
+        f->setAnchorPoint(anchor);
+        f->setTouchSize(Size(200, 40));
+        f->setTouchAreaEnabled(true);
+        h.runScene(scene);
+        const std::pair<Vec2, bool> touches[] = {
+            {Vec2(101, 81), true},   {Vec2(299, 119), true},  {Vec2(95, 100), false},
+            {Vec2(305, 100), false}, {Vec2(200, 125), false}, {Vec2(200, 75), false},
+        };
+        for (const auto& [at, inside] : touches) {
+            h.touch(at);
+            EXPECT_EQ(f->isFocused(), inside) << anchor.x << ": " << at.x << ", " << at.y;
+        }
+        f->removeFromParent();
+    }
+}
+
+TEST_F(InputFixture, AttachWithIMEMovesTheFocusAsATouchWould) {
+    ui::TextField* a = field("a", Vec2(100, 200));
+    ui::TextField* b = field("b", Vec2(100, 100));
+    h.runScene(scene);
+    a->attachWithIME();
+    h.type("1");
+    b->attachWithIME();
+    h.type("2");
+    EXPECT_FALSE(a->isFocused());
+    b->detachWithIME();
+    h.type("3");
+    EXPECT_EQ(a->getString() + b->getString(), "12");
+    EXPECT_FALSE(b->isFocused());
+}
+
+TEST_F(InputFixture, AButtonWithThePressedActionLooksPressedOnlyWhileHeldOnIt) {
+    // The 40 x 20 blue button spans x 80..120; held, with the action, it grows to 78..122.
+    const Color4B blue(0, 0, 255, 255), dark(0, 0, 204, 255), none(0, 0, 0, 255);
+    for (const bool enabled : {false, true}) {
+        ui::Button* b = button(Vec2(100, 100));
+        b->setPressedActionEnabled(enabled);
+        h.runScene(scene);
+        h.press(Vec2(100, 100));
+        EXPECT_EQ(h.pixelAt(Vec2(100, 100)), enabled ? dark : blue);
+        EXPECT_EQ(h.pixelAt(Vec2(121, 100)), enabled ? dark : none);
+        EXPECT_EQ(b->getContentSize(), Size(40, 20));
+        h.moveTo(Vec2(121, 100)); // off the button: its touch area did not grow
+        EXPECT_EQ(h.pixelAt(Vec2(100, 100)), blue);
+        h.moveTo(Vec2(100, 100));
+        EXPECT_EQ(h.pixelAt(Vec2(100, 100)), enabled ? dark : blue);
+        h.release(Vec2(100, 100));
+        EXPECT_EQ(h.pixelAt(Vec2(100, 100)), blue);
+        EXPECT_EQ(h.pixelAt(Vec2(121, 100)), none);
+        b->removeFromParent();
+    }
+}
+
+TEST(InputTest, AClickLandsOnTheSameDesignPointAtEveryWindowSize) {
+    // The game's window: 400 x 708 points, 576 design units wide. A wide window letterboxes the
+    // picture left and right (scale 0.6866, bars of 302.26 points); a HiDPI one has 2 pixels a
+    // point and the same points.
+    EngineHarness h(Size(400, 708), Size(576, 1019.52f));
+    Recorder* r = Recorder::make(true, false);
+    auto* scene = Scene::create();
+    scene->addChild(r);
+    h.runScene(scene);
+    struct Case {
+        Size points;
+        float pixelsPerPoint;
+        Vec2 click;
+        Vec2 design;
+    };
+    const Case cases[] = {
+        {Size(400, 708), 1, Vec2(200, 354), Vec2(288, 509.76f)},
+        {Size(400, 708), 1, Vec2(0, 0), Vec2(0, 1019.52f)},
+        {Size(400, 708), 2, Vec2(200, 354), Vec2(288, 509.76f)},
+        {Size(400, 708), 2, Vec2(400, 708), Vec2(576, 0)},
+        {Size(1000, 700), 1, Vec2(500, 350), Vec2(288, 509.76f)},
+        {Size(1000, 700), 1, Vec2(302, 0), Vec2(-0.38f, 1019.52f)},
+        {Size(1000, 700), 1, Vec2(100, 700), Vec2(-294.58f, 0)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(h.view()->resizeHeadless(c.points, c.pixelsPerPoint));
+        r->at.clear();
+        h.view()->handleEvent(mouse(SDL_MOUSEBUTTONDOWN, int(c.click.x), int(c.click.y)));
+        h.view()->handleEvent(mouse(SDL_MOUSEBUTTONUP, int(c.click.x), int(c.click.y)));
+        ASSERT_EQ(r->at.size(), 2u);
+        EXPECT_NEAR(r->at[0].x, c.design.x, 0.01) << c.click.x << ", " << c.click.y;
+        EXPECT_NEAR(r->at[0].y, c.design.y, 0.01) << c.click.x << ", " << c.click.y;
+    }
+    EXPECT_EQ(h.view()->getDesignResolutionSize(), Size(576, 1019.52f));
+    EXPECT_EQ(h.view()->getFrameSize(), Size(1000, 700));
+}

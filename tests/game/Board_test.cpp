@@ -42,6 +42,8 @@ const Five kFives[] = {
      true},
 };
 
+// checkFive, and the line fiveLine marks: contiguous through the point, of the colour, and not
+// one stone longer at either end.
 TEST(CheckFive, LinesThroughThePoint) {
     for (const Five& c : kFives) {
         int32_t cells[kCellCount] = {};
@@ -52,6 +54,25 @@ TEST(CheckFive, LinesThroughThePoint) {
             cells[cellIndex(x, y)] = kWhite;
         }
         EXPECT_EQ(checkFive(cells, c.x, c.y, c.colour), c.five) << c.name;
+        int line[kBoardSize];
+        const int n = fiveLine(cells, c.x, c.y, c.colour, line);
+        EXPECT_EQ(n >= 5, c.five) << c.name;
+        if (n < 5) {
+            continue;
+        }
+        cells[cellIndex(c.x, c.y)] = c.colour;
+        const int dx = line[1] / kBoardSize - line[0] / kBoardSize,
+                  dy = line[1] % kBoardSize - line[0] % kBoardSize;
+        const int x0 = line[0] / kBoardSize, y0 = line[0] % kBoardSize;
+        EXPECT_NE(std::find(line, line + n, cellIndex(c.x, c.y)), line + n) << c.name;
+        for (int i = -1; i <= n; ++i) {
+            const int x = x0 + i * dx, y = y0 + i * dy;
+            const bool inLine = i >= 0 && i < n;
+            if (inLine) {
+                EXPECT_EQ(line[i], cellIndex(x, y)) << c.name;
+            }
+            EXPECT_EQ(onBoard(x, y) && cells[cellIndex(x, y)] == c.colour, inLine) << c.name << i;
+        }
     }
 }
 

@@ -130,6 +130,7 @@ usr/lib/systemd/system/koralith-server.service
 usr/share/applications/koralith.desktop
 usr/share/icons/hicolor/256x256/apps/koralith.png
 usr/share/icons/hicolor/scalable/apps/koralith.svg
+usr/share/koralith/res/icon/koralith.png
 usr/share/koralith/res/text.xml
 usr/share/man/man6/koralith-server.6
 LIST

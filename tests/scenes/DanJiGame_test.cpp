@@ -28,7 +28,10 @@ protected:
     }
     void play(int x, int y) { h.touch(at(x, y)); }
     int stored() { return UserDefault::getInstance()->getIntegerForKey("score", 50); }
-    std::string scoreText() { return EngineHarness::textOf(h.find<ui::Text>()); }
+    std::string scoreText() {
+        return EngineHarness::textOf(
+            h.find<ui::Text>([](ui::Text* t) { return t->getString().rfind("Score", 0) == 0; }));
+    }
     Node* cursor() const { return game->getChildren().back(); }
     // Puts down stones of `colour` without turns, as a position to play from.
     void setUp(int32_t colour, std::initializer_list<std::pair<int, int>> points) {
@@ -65,6 +68,7 @@ TEST(BoardTouch, PointsMapToTheNearestIntersectionWithTheMarginsOfThePicture) {
 TEST_F(SinglePlayerTest, EachEntryPaysTheStakeAsWhiteTheComputerHasOpenedAndBackKeepsTheScore) {
     enter(kWhite);
     EXPECT_EQ(scoreText(), "Score : 48");
+    EXPECT_EQ(game->getTurnLine(), "You play White - your turn");
     EXPECT_EQ(cell(7, 7), kBlack);
     EXPECT_EQ(game->getStones().size(), 1u);
     EXPECT_TRUE(game->isMyTurn());
@@ -109,6 +113,12 @@ TEST_F(SinglePlayerTest, CompletingFiveWinsTwiceTheStakeAndTheResultRestartsFree
     EXPECT_FALSE(game->isPlaying());
     EXPECT_EQ(stored(), 52);
     EXPECT_EQ(scoreText(), "Score : 52");
+    EXPECT_EQ(game->getTurnLine(), "You play Black - you won");
+    std::vector<Vec2> marked; // the five, and no other stone
+    for (Sprite* mark : game->getFiveMarks()) {
+        marked.push_back(mark->getPosition());
+    }
+    EXPECT_EQ(marked, (std::vector<Vec2>{at(3, 7), at(4, 7), at(5, 7), at(6, 7), at(7, 7)}));
     ui::Button* picture = button("images/gameover1.png");
     ASSERT_NE(picture, nullptr);
 
@@ -127,6 +137,7 @@ TEST_F(SinglePlayerTest, CompletingFiveWinsTwiceTheStakeAndTheResultRestartsFree
     h.tap(picture);
     EXPECT_EQ(buttons().size(), 1u); // the back button alone
     EXPECT_TRUE(game->isPlaying());
+    EXPECT_TRUE(game->getFiveMarks().empty());
     EXPECT_EQ(stored(), 52);
     EXPECT_LE(game->getStones().size(), 1u); // the computer's opening stone when it is black
 }
@@ -139,6 +150,8 @@ TEST_F(SinglePlayerTest, TheComputerTakesAFiveItIsOfferedAndTheScoreStays) {
     EXPECT_EQ(cell(4, 0), kWhite);
     EXPECT_FALSE(game->isPlaying());
     EXPECT_EQ(stored(), 48);
+    EXPECT_EQ(game->getTurnLine(), "You play Black - you lost");
+    EXPECT_EQ(game->getFiveMarks().size(), 5u);
     EXPECT_NE(button("images/gameover2.png"), nullptr);
 }
 

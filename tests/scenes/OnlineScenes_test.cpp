@@ -9,6 +9,8 @@
 #include "HelloWorld.h"
 #include "SceneFixture.h"
 
+#include <tuple>
+
 USING_NS_CC;
 
 namespace {
@@ -177,6 +179,31 @@ class NetGameTest : public SceneFixture {
 protected:
     static constexpr int32_t kMe = 7, kThem = 9;
 };
+
+// The turn line follows the game; the clock's last ten seconds are red, and an overtime says
+// who ran out; at the end the clock is cleared.
+TEST_F(NetGameTest, TheTurnLineFollowsTheClockHurriesAndTheEndSaysWhoRanOutOfTime) {
+    director.userId = kMe;
+    GBNetGame* game = show(GBNetGame::create(kThem, kMe)); // we play white
+    ui::Text* clock = h.find<ui::Text>([](ui::Text* t) { return t->getString() == "60"; });
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(game->getTurnLine(), "You play White - Opponent's turn");
+    push(EVENT_OPPCHESS, ints({7, 7, 0, 0}));
+    h.advance(0.1f);
+    EXPECT_EQ(game->getTurnLine(), "You play White - your turn");
+    for (const auto& [seconds, shown, colour] :
+         {std::tuple{49.f, "11", Color3B::WHITE}, {1.f, "10", Color3B::RED}}) {
+        h.advance(seconds);
+        EXPECT_EQ(clock->getString(), shown);
+        EXPECT_EQ(clock->getColor(), colour) << shown;
+    }
+    push(EVENT_OVERTIME, ints({kThem})); // the winner: we ran out
+    h.advance(0.1f);
+    EXPECT_NE(h.findText(text("overtime")), nullptr);
+    EXPECT_NE(h.findText(text("overtimeyou")), nullptr);
+    EXPECT_EQ(game->getTurnLine(), "You play White - you lost");
+    EXPECT_EQ(clock->getString(), "");
+}
 
 TEST_F(NetGameTest, NobodyLoggedInOrNeitherIdOursMakesNoGame) {
     director.userId = -1;
