@@ -39,6 +39,10 @@ public:
         }
         ParsedResponse r = parseResponseBody(packet.data() + 4, packet.size() - 4);
         const size_t fields = r.fields ? r.fields->fieldCount() : 0;
+        if (r.code == EVENT_ELSEWHERE && r.seq == 0 && fields == 0) {
+            return; // the word before a takeover's close (an answer to a request of that code
+                    // has its result field)
+        }
         if (isPushCode(r.code)) {
             // A push, or the answer to a request that carried a push code: framing only.
             if (fields == 0 || !r.fields->intAt(0)) {
