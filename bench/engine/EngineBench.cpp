@@ -2,9 +2,10 @@
 // board picture, 225 stone sprites on it and a few texts.
 //   DrawFrame    a frame in which something changed: the whole scene is drawn
 //   IdleFrame    a frame in which nothing changed: callbacks tick, nothing is drawn
-//   MainLoop/*   the real main loop at 60 frames a second on the idle scene, redrawn on change
-//                (0) or every frame (1); cpu_share_% is the share of one core it takes over
-//                one second of steady running (start-up excluded)
+//   MainLoop/*   the real main loop on the board scene: idle (0), it sleeps until the next
+//                callback is due (the 0.1 s dispatch step); redrawn on every frame (1), it runs
+//                60 frames a second; cpu_share_% is the share of one core it takes over one
+//                second of steady running (start-up excluded)
 
 #include "harness/EngineHarness.h"
 

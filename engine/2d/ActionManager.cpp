@@ -59,6 +59,11 @@ size_t ActionManager::getNumberOfRunningActionsInTarget(const Node* target) cons
     }));
 }
 
+bool ActionManager::isAnyRunning() const {
+    return std::any_of(_entries.begin(), _entries.end(),
+                       [](const Entry& e) { return !e.dead && e.target->isRunning(); });
+}
+
 void ActionManager::purgeDead() {
     if (_updating) {
         return;

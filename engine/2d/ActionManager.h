@@ -23,6 +23,8 @@ public:
     void removeAllActionsFromTarget(Node* target);
     void removeAllActions();
     size_t getNumberOfRunningActionsInTarget(const Node* target) const;
+    // Some action of a node in the running scene steps in the next update.
+    bool isAnyRunning() const;
     void update(float dt);
 
 private:

@@ -12,6 +12,8 @@
 #include "renderer/Renderer.h"
 #include "renderer/Texture2D.h"
 
+#include <limits>
+
 namespace cocos2d {
 
 namespace {
@@ -157,6 +159,7 @@ void Director::mainLoop(float dt) {
         purgeDirector();
         return;
     }
+    ++_totalFrames;
     if (!_animationStopped) {
         if (_nextDeltaTimeZero) {
             dt = 0;
@@ -180,6 +183,21 @@ void Director::mainLoop(float dt) {
         }
     }
     AutoreleasePool::getInstance()->clear();
+}
+
+double Director::getIdleWait() const {
+    if (_ending) {
+        return 0;
+    }
+    if (_animationStopped) {
+        return std::numeric_limits<double>::infinity(); // only the window coming back restarts
+    }
+    const bool drawPending = _dirty && _view && _runningScene;
+    if (drawPending || _nextScene || _actionManager->isAnyRunning() ||
+        dynamic_cast<TransitionScene*>(_runningScene)) {
+        return 0;
+    }
+    return _scheduler->secondsUntilNextCall();
 }
 
 void Director::render() {

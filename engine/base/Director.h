@@ -66,7 +66,13 @@ public:
     void handleTextInput(const std::string& utf8);
     void handleBackspace();
 
-    // How many frames were drawn so far: a frame with nothing changed draws nothing.
+    // How long the main loop may wait for input before the next frame has work: 0 while
+    // anything animates (an action, a slide, a scene change, something to draw, the end), else
+    // the time until the next scheduled callback; infinity with none, or while stopped.
+    double getIdleWait() const;
+    // How many frames ran so far, and how many of them were drawn: a frame with nothing
+    // changed draws nothing.
+    unsigned int getTotalFrames() const { return _totalFrames; }
     unsigned long getDrawnFrames() const { return _drawnFrames; }
     // Draws the current scene now and saves the picture as PNG.
     bool saveFrame(const std::string& pngPath);
@@ -95,6 +101,7 @@ private:
     bool _nextDeltaTimeZero = false;
     bool _ending = false;
     bool _dirty = true;
+    unsigned int _totalFrames = 0;
     unsigned long _drawnFrames = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "base/Ref.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace cocos2d {
 
@@ -188,6 +189,17 @@ void Scheduler::update(float dt) {
         _updating = false;
         purgeDead();
     }
+}
+
+double Scheduler::secondsUntilNextCall() const {
+    double soonest = std::numeric_limits<double>::infinity();
+    for (const auto& t : _timers) {
+        if (!t->dead && !t->paused) {
+            const double due = t->useDelay ? t->delay : t->interval;
+            soonest = std::min(soonest, std::max(0.0, due - t->elapsed));
+        }
+    }
+    return soonest;
 }
 
 } // namespace cocos2d

@@ -39,6 +39,9 @@ public:
     // Advances every callback that is not paused by dt seconds. Callbacks may schedule and
     // unschedule freely, themselves included; new ones first run on the next update.
     void update(float dt);
+    // The time until the next callback that is not paused falls due: an update by that much
+    // runs it. 0 with a callback on every update, infinity with none.
+    double secondsUntilNextCall() const;
 
 private:
     struct Timer;

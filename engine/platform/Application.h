@@ -1,8 +1,9 @@
 #pragma once
 // The application object: the program derives its delegate from it and calls run(), which
 // opens the application (applicationDidFinishLaunching), runs the main loop on the calling
-// thread until Director::end or the window is closed, and returns the exit status. Frames are
-// paced at the director's animation interval by sleeping.
+// thread until Director::end or the window is closed, and returns the exit status. While
+// something animates, frames are paced at the director's animation interval by sleeping; when
+// nothing does, the loop sleeps until input arrives or the next scheduled callback is due.
 
 namespace cocos2d {
 

@@ -5,6 +5,8 @@
 
 #include "base/Types.h"
 
+#include <SDL_rect.h>
+
 struct SDL_Renderer;
 
 namespace cocos2d {
@@ -33,6 +35,8 @@ private:
         float x, y, w, h;
     };
     PixelRect toPixels(const Affine& toWorld, const Rect& local) const;
+    // Clears the frame before its first drawing, which covers the pixels of `opaque` if given.
+    void clearUnder(const SDL_FRect* opaque);
 
     SDL_Renderer* _sdl;
     float _left = 0;
@@ -40,6 +44,8 @@ private:
     float _scale = 1;
     Size _designSize;
     float _outputHeight = 0;
+    SDL_Rect _clip{};
+    bool _clearOwed = false;
 };
 
 } // namespace cocos2d

@@ -66,3 +66,30 @@ TEST(ApplicationTest, RunCallsBackgroundAndForegroundAndReturnsAtTheEnd) {
         EXPECT_EQ(app.steps[3], 0.0f);         // the time spent stopped is not a frame step
     }
 }
+
+// An idle scene runs a frame only when a callback is due: the first frame, then one for each
+// of three calls 0.1 s apart, where frames at the animation interval would be nineteen.
+TEST(ApplicationTest, AnIdleLoopRunsAFrameOnlyWhenACallbackIsDue) {
+    struct IdleApp : Application {
+        bool applicationDidFinishLaunching() override {
+            Director* director = Director::getInstance();
+            director->setOpenGLView(GLView::createHeadless(Size(100, 100)));
+            auto* scene = Scene::create();
+            director->runWithScene(scene);
+            scene->schedule(
+                [this](float) {
+                    frames.push_back(Director::getInstance()->getTotalFrames());
+                    if (frames.size() == 3) {
+                        Director::getInstance()->end();
+                    }
+                },
+                0.1f, 2, 0.1f, "tick");
+            return true;
+        }
+        void applicationDidEnterBackground() override {}
+        void applicationWillEnterForeground() override {}
+        std::vector<unsigned int> frames; // the frame each call ran in
+    } app;
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.frames, (std::vector<unsigned int>{2, 3, 4}));
+}

@@ -1,6 +1,9 @@
 #include "harness/EngineHarness.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <limits>
+#include <utility>
 #include <vector>
 
 USING_NS_CC;
@@ -142,4 +145,63 @@ TEST_F(FrameTest, AnActionStartsCountingInTheFrameAfterItsStart) {
         }
         EXPECT_EQ(frames, c.framesAfterFirstTo255);
     }
+}
+
+// When nothing animates the main loop sleeps for the idle wait: a frame of exactly that time
+// runs the callback that is due, a frame a little shorter runs none.
+TEST_F(FrameTest, TheIdleWaitEndsExactlyWhenTheNextCallbackIsDue) {
+    Director* director = h.director();
+    Dispatcher d;
+    director->getScheduler()->schedule(CC_CALLBACK_1(Dispatcher::dispatch, &d), &d, 0.1f,
+                                       CC_REPEAT_FOREVER, 0.1f, false, "fff");
+    int once = 0;
+    node->schedule([&](float) { ++once; }, 0, 0, 0.25f, "once");
+    const struct {
+        double at;
+        int dispatches, onces;
+    } expected[] = {{0.1, 1, 0}, {0.2, 2, 0}, {0.25, 2, 1}, {0.3, 3, 1}, {0.4, 4, 1}};
+    double now = 0;
+    for (const auto& e : expected) {
+        const double wait = director->getIdleWait();
+        director->mainLoop(static_cast<float>(wait - 1e-4));
+        EXPECT_EQ(d.calls + once, e.dispatches + e.onces - 1) << "early, before " << e.at;
+        const double rest = director->getIdleWait();
+        EXPECT_NEAR(rest, 1e-4, 1e-6);
+        director->mainLoop(static_cast<float>(rest));
+        now += wait - 1e-4 + rest;
+        EXPECT_NEAR(now, e.at, 1e-6);
+        EXPECT_EQ(d.calls, e.dispatches) << e.at;
+        EXPECT_EQ(once, e.onces) << e.at;
+    }
+}
+
+// Anything that animates or waits to be drawn makes the loop run frames; a stopped animation
+// or callbacks of nodes outside the scene never wake it.
+TEST_F(FrameTest, TheLoopWaitsOnlyWhileNothingAnimates) {
+    Director* director = h.director();
+    const double never = std::numeric_limits<double>::infinity();
+    Node* outside = Node::create();
+    outside->retain();
+    outside->schedule([](float) {}, 0, CC_REPEAT_FOREVER, 0, "outside");
+    const std::pair<const char*, std::function<void()>> animating[] = {
+        {"a change", [&] { node->setPosition(Vec2(5, 5)); }},
+        {"an action", [&] { node->runAction(MoveTo::create(0.5f, Vec2(9, 9))); }},
+        {"a callback every frame",
+         [&] { node->schedule([](float) {}, 0, CC_REPEAT_FOREVER, 0, "each"); }},
+        {"a slide",
+         [&] { director->replaceScene(TransitionMoveInR::create(0.5f, Scene::create())); }},
+    };
+    for (const auto& [what, start] : animating) {
+        EXPECT_EQ(director->getIdleWait(), never) << "before " << what;
+        start();
+        EXPECT_EQ(director->getIdleWait(), 0) << what;
+        director->stopAnimation();
+        EXPECT_EQ(director->getIdleWait(), never) << what << ", stopped";
+        director->startAnimation();
+        h.advance(0.6f);
+        node->unschedule("each");
+        h.frame();
+    }
+    EXPECT_EQ(director->getIdleWait(), never);
+    outside->release();
 }
