@@ -259,6 +259,13 @@ void Director::handleBackspace() {
     }
 }
 
+void Director::handleKeyboard(EventKeyboard* event) {
+    _dirty = true;
+    if (!inputBlocked()) {
+        _eventDispatcher->dispatchKeyboard(event, _runningScene);
+    }
+}
+
 void Director::purgeDirector() {
     if (_nextScene) {
         _nextScene->release();

@@ -13,6 +13,7 @@ namespace cocos2d {
 
 class ActionManager;
 class EventDispatcher;
+class EventKeyboard;
 class GLView;
 class IMEDispatcher;
 class Scene;
@@ -65,6 +66,7 @@ public:
     void handleTouchEnded(const Vec2& location);
     void handleTextInput(const std::string& utf8);
     void handleBackspace();
+    void handleKeyboard(EventKeyboard* event);
 
     // How long the main loop may wait for input before the next frame has work: 0 while
     // anything animates (an action, a slide, a scene change, something to draw, the end), else

@@ -1,6 +1,5 @@
 #include "platform/GLView.h"
 
-#include "2d/Scene.h"
 #include "base/Director.h"
 #include "base/FileUtils.h"
 #include "base/Log.h"
@@ -394,10 +393,9 @@ void GLView::handleKey(KeyCode keyCode, bool pressed) {
         return;
     }
     Director* director = Director::getInstance();
-    Director::markDirty();
     EventKeyboard event(keyCode, pressed, (_heldModifiers & kShiftBits) != 0,
                         (_heldModifiers & kCtrlBits) != 0);
-    director->getEventDispatcher()->dispatchKeyboard(&event, director->getRunningScene());
+    director->handleKeyboard(&event);
     // As in cocos2d-x: the listeners hear Backspace, and the focused field still deletes.
     if (pressed && keyCode == KeyCode::KEY_BACKSPACE) {
         director->handleBackspace();

@@ -96,6 +96,14 @@ TEST_F(KeyboardTest, ListenersKnowWhetherShiftIsHeld) {
     EXPECT_EQ(log, "n:Tab+^ n:Tab-^ ");
 }
 
+TEST_F(KeyboardTest, NoKeyReachesASceneOnceItsReplacementIsAskedFor) {
+    scene->addChild(listening("l", log));
+    h.runScene(scene);
+    h.director()->replaceScene(Scene::create());
+    h.key(Key::KEY_ENTER);
+    EXPECT_EQ(log, "");
+}
+
 TEST_F(KeyboardTest, WindowKeysAreMappedAndOnlyArrowsRepeat) {
     auto* field = ui::TextField::create("name", "Arial", 20);
     scene->addChild(field);
