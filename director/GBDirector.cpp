@@ -62,6 +62,13 @@ GBDirector::~GBDirector() {
     }
 }
 
+namespace {
+bool isLive(const GBDirector* director) {
+    const auto& live = liveDirectors();
+    return std::find(live.begin(), live.end(), director) != live.end();
+}
+} // namespace
+
 GBDirector* GBDirector::getInstance() {
     const auto& live = liveDirectors();
     return live.empty() ? nullptr : live.back();
@@ -111,6 +118,7 @@ bool GBDirector::sendRequest(int32_t code, CLDataBuffer* body, CLDataBuffer* con
         forgetLogin(); // the player left on purpose: a lost connection is not to log them in
         joinAsked = false;
     }
+    wake(false); // its answer, or its time-out, is to be dispatched
     try {
         const std::vector<uint8_t> packet = buildPacket(seq, code, request.get());
         if (!netModule->sendData(packet.data(), static_cast<uint32_t>(packet.size()))) {
@@ -182,14 +190,27 @@ void GBDirector::onNetworkEvent(int type, const uint8_t* data, uint32_t length) 
         }
         break;
     }
-    std::lock_guard<std::mutex> lock(eventMutex);
-    if (event.kind == NetEvent::Kind::Message) {
-        if (waitingMessages >= kMaxWaiting) {
-            return; // a flood: what the main thread cannot take in time is not kept
+    {
+        std::lock_guard<std::mutex> lock(eventMutex);
+        if (event.kind == NetEvent::Kind::Message) {
+            if (waitingMessages >= kMaxWaiting) {
+                return; // a flood: what the main thread cannot take in time is not kept
+            }
+            ++waitingMessages;
         }
-        ++waitingMessages;
+        events.push_back(std::move(event));
     }
-    events.push_back(std::move(event));
+    // After the append: a step that went to rest before it is woken, one that rests after it
+    // sees the event (restIfIdle looks again once resting is set).
+    if (resting.exchange(false)) {
+        if (cocos2d::Director* engine = cocos2d::Director::getInstanceIfExists()) {
+            engine->getScheduler()->performFunctionInCocosThread([this] {
+                if (isLive(this)) {
+                    wake(true);
+                }
+            });
+        }
+    }
 }
 
 void GBDirector::dispatchEvents(float dt) {
@@ -212,6 +233,37 @@ void GBDirector::dispatchEvents(float dt) {
         std::lock_guard<std::mutex> lock(eventMutex);
         waitingMessages += held.size();
         events.splice(events.begin(), held);
+    }
+    restIfIdle();
+}
+
+void GBDirector::restIfIdle() {
+    cocos2d::Director* engine = cocos2d::Director::getInstanceIfExists();
+    if (!engine || !pending.empty() || heldPushes > 0 || resting) {
+        return;
+    }
+    resting = true;
+    engine->getScheduler()->pauseTarget(this);
+    bool arrived;
+    {
+        std::lock_guard<std::mutex> lock(eventMutex);
+        arrived = !events.empty();
+    }
+    if (arrived && resting.exchange(false)) {
+        engine->getScheduler()->resumeTarget(this);
+    }
+}
+
+// Main thread. The step runs every 0.1 s again; for an event, at once too (from the engine's
+// queue of work, never inside a scene's own call).
+void GBDirector::wake(bool dispatchNow) {
+    resting = false;
+    cocos2d::Director* engine = cocos2d::Director::getInstanceIfExists();
+    if (engine && engine->getScheduler()->isTargetPaused(this)) {
+        engine->getScheduler()->resumeTarget(this);
+        if (dispatchNow) {
+            dispatchEvents(0);
+        }
     }
 }
 

@@ -23,6 +23,7 @@
 #include "CLDataBuffer.h"
 #include "ResponseDataPack.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -174,6 +175,12 @@ private:
     void holdWithinBounds(std::list<NetEvent>& held) const;
     const Listener* listenerFor(int32_t code) const;
 
+    // An idle game should not wake ten times a second: with nothing waiting, pending or held,
+    // the dispatch step rests until the network thread hands over an event or a request goes
+    // out, and then runs at once.
+    void restIfIdle();
+    void wake(bool dispatchNow);
+
     void rememberLogin(const PendingRequest& request, const CLDataBuffer* answer);
     void forgetLogin();
     void onConnectionLost();
@@ -196,4 +203,5 @@ private:
     std::optional<Greeting> greeting; // set by a login in this run, until it ends
     bool joinAsked = false;           // a join was sent and no match has come since
     bool takenOver = false;           // the server said the account logged in elsewhere
+    std::atomic<bool> resting{false}; // the dispatch step is paused until wake()
 };

@@ -59,8 +59,9 @@ public:
     // While down and with nothing to send, a new connect is tried this often.
     static constexpr int kIdleReconnectMs = 1000;
     // The longest wait between passes when nothing is due: only a bound on a missed wake-up,
-    // since the socket, a queued packet, a stop and every deadline end the wait themselves.
-    static constexpr int kIdleWaitMs = 50;
+    // since the socket, a queued packet, a stop and every deadline end the wait themselves. An
+    // idle game's network thread thus wakes about once a second.
+    static constexpr int kIdleWaitMs = 1000;
 
     // With `resolve`, the host name is replaced by the dotted text of its first IPv4 address;
     // a name that does not resolve stays, and every connect then fails. Never connects.

@@ -3,6 +3,7 @@
 #include "base/Macros.h"
 #include "base/Ref.h"
 
+#include <SDL_events.h>
 #include <algorithm>
 #include <limits>
 
@@ -133,6 +134,19 @@ void Scheduler::resumeTarget(void* target) {
     }
 }
 
+bool Scheduler::isTargetPaused(const void* target) const {
+    bool any = false;
+    for (const auto& t : _timers) {
+        if (t->target == target && !t->dead) {
+            if (!t->paused) {
+                return false;
+            }
+            any = true;
+        }
+    }
+    return any;
+}
+
 void Scheduler::purgeDead() {
     // While updating, the loop holds its own list; dead timers are dropped once it is done.
     if (_updating) {
@@ -176,7 +190,26 @@ void Scheduler::advance(Timer& t, double dt) {
     }
 }
 
+void Scheduler::performFunctionInCocosThread(std::function<void()> function) {
+    {
+        std::lock_guard<std::mutex> lock(_functionsMutex);
+        _functions.push_back(std::move(function));
+    }
+    // Ends a wait for input; without SDL's event queue (headless) nothing waits on it.
+    SDL_Event wake{};
+    wake.type = SDL_USEREVENT;
+    SDL_PushEvent(&wake);
+}
+
 void Scheduler::update(float dt) {
+    std::vector<std::function<void()>> functions;
+    {
+        std::lock_guard<std::mutex> lock(_functionsMutex);
+        functions.swap(_functions);
+    }
+    for (const auto& function : functions) {
+        function();
+    }
     const bool outer = !_updating;
     _updating = true;
     const std::vector<std::shared_ptr<Timer>> current = _timers;
@@ -192,6 +225,12 @@ void Scheduler::update(float dt) {
 }
 
 double Scheduler::secondsUntilNextCall() const {
+    {
+        std::lock_guard<std::mutex> lock(_functionsMutex);
+        if (!_functions.empty()) {
+            return 0;
+        }
+    }
     double soonest = std::numeric_limits<double>::infinity();
     for (const auto& t : _timers) {
         if (!t->dead && !t->paused) {

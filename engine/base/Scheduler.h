@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,13 +36,20 @@ public:
 
     void pauseTarget(void* target);
     void resumeTarget(void* target);
+    // Whether the target has a callback and all of them are paused.
+    bool isTargetPaused(const void* target) const;
 
     // Advances every callback that is not paused by dt seconds. Callbacks may schedule and
     // unschedule freely, themselves included; new ones first run on the next update.
     void update(float dt);
     // The time until the next callback that is not paused falls due: an update by that much
-    // runs it. 0 with a callback on every update, infinity with none.
+    // runs it. 0 with a callback on every update, or a function to perform; infinity with none.
     double secondsUntilNextCall() const;
+
+    // Runs `function` on the main thread at the start of the next update. Any thread may call
+    // it: it is how another thread hands work to the engine, and it wakes a main loop that
+    // waits for input.
+    void performFunctionInCocosThread(std::function<void()> function);
 
 private:
     struct Timer;
@@ -52,6 +60,8 @@ private:
 
     std::vector<std::shared_ptr<Timer>> _timers;
     bool _updating = false;
+    mutable std::mutex _functionsMutex;
+    std::vector<std::function<void()>> _functions; // guarded by _functionsMutex
 };
 
 } // namespace cocos2d
