@@ -375,4 +375,24 @@ TEST_F(Director, StartedTheLoginGoesFirstOnTheNextConnection) {
     director->stop();
 }
 
+// With nothing waiting, pending or held, the dispatch step rests (an idle game sleeps); an event
+// from the network thread wakes it and is delivered in the next frame, a request wakes it too.
+TEST_F(Director, AnIdleDispatchStepRestsAndAnEventFromAnotherThreadWakesIt) {
+    EngineHarness harness;
+    harness.director()->getScheduler()->schedule(
+        CC_CALLBACK_1(GBDirector::dispatchEvents, director.get()), director.get(), 0.1f,
+        CC_REPEAT_FOREVER, 0.1f, false, "fff");
+    listen("gb_event_oppquit");
+    auto* scheduler = harness.director()->getScheduler();
+    harness.advance(0.2f);
+    EXPECT_TRUE(scheduler->isTargetPaused(director.get()));
+    std::thread([&] { arrive(EVENT_OPPQUIT, 0, {3}); }).join();
+    harness.frame();
+    EXPECT_EQ(calls, Calls{"1002/0 null null [3]"});
+    harness.advance(0.2f);
+    ASSERT_TRUE(scheduler->isTargetPaused(director.get()));
+    ASSERT_TRUE(send(EVENT_LOGOUT, {}, false));
+    EXPECT_FALSE(scheduler->isTargetPaused(director.get())); // its time-out is to be kept
+}
+
 } // namespace
