@@ -183,6 +183,7 @@ TEST_F(FrameTest, TheLoopWaitsOnlyWhileNothingAnimates) {
     Node* outside = Node::create();
     outside->retain();
     outside->schedule([](float) {}, 0, CC_REPEAT_FOREVER, 0, "outside");
+    node->retain(); // the slide replaces the scene that holds it
     const std::pair<const char*, std::function<void()>> animating[] = {
         {"a change", [&] { node->setPosition(Vec2(5, 5)); }},
         {"an action", [&] { node->runAction(MoveTo::create(0.5f, Vec2(9, 9))); }},
@@ -204,4 +205,5 @@ TEST_F(FrameTest, TheLoopWaitsOnlyWhileNothingAnimates) {
     }
     EXPECT_EQ(director->getIdleWait(), never);
     outside->release();
+    node->release();
 }
