@@ -67,6 +67,8 @@ bool parsePoint(const std::string& text, Point& out) {
 
 Brain::Brain(int depth_) : depth(depth_) {}
 
+Brain::Brain(Level level_, int depth_) : level(level_), depth(depth_) {}
+
 void Brain::clear() {
     std::fill(std::begin(cells), std::end(cells), kEmpty);
     inBoardList = false;
@@ -80,9 +82,16 @@ std::string Brain::play() {
     if (isBoardFull(cells)) {
         return "ERROR the board is full";
     }
-    AIPlayer ai(kOwn, depth, this);
     chosen = {};
-    ai.think(cells);
+    if (level == Level::Normal) {
+        AIPlayer ai(kOwn, depth, this);
+        ai.think(cells);
+    } else {
+        // Seed 0: the easy level's draws then follow from the position alone, so a position
+        // taken back and asked again gets the same answer.
+        Opponent ai(level, kOwn, this, 0);
+        ai.think(cells);
+    }
     if (!chosen.valid() || cells[cellIndex(chosen.x, chosen.y)] != kEmpty) {
         return "ERROR no move found"; // cannot happen with an empty cell left; never play over
     }

@@ -8,13 +8,17 @@
 // does the reading and writing. Bad input gets an "ERROR ..." line and changes nothing.
 
 #include "AIPlayer.h"
+#include "Opponent.h"
 
 #include <string>
 #include <vector>
 
 class Brain : private MoveReceiver {
 public:
+    // The normal level, looking `depth` plies ahead.
     explicit Brain(int depth);
+    // Any level; `depth` is the normal level's look-ahead, which the other levels ignore.
+    explicit Brain(Level level, int depth = 0);
 
     // The lines to write back for one line of input (often one, sometimes none).
     std::vector<std::string> handle(const std::string& line);
@@ -32,6 +36,7 @@ private:
     static constexpr int32_t kOwn = 1;
     static constexpr int32_t kTheirs = 2;
 
+    Level level = Level::Normal;
     int depth;
     int32_t cells[kCellCount] = {};
     bool inBoardList = false;

@@ -1,6 +1,6 @@
 // pbrain-koralith: the computer opponent as a Gomocup brain on standard input and output.
-//   pbrain-koralith [--depth N]     speak the Gomocup protocol
-//   pbrain-koralith --selfplay      play a game against itself and print it
+//   pbrain-koralith [--level easy|normal|hard] [--depth N]   speak the Gomocup protocol
+//   pbrain-koralith --selfplay                                play a game against itself
 #include "Brain.h"
 
 #include <cstdio>
@@ -31,13 +31,18 @@ struct Table : MoveReceiver {
     void computerMove(int x, int y) override { last = {x, y}; }
 };
 
-int selfPlay(int depth) {
+int selfPlay(Level level, int depth) {
     int32_t cells[kCellCount] = {};
     Table table;
-    AIPlayer players[2] = {AIPlayer(kBlack, depth, &table), AIPlayer(kWhite, depth, &table)};
+    AIPlayer normal[2] = {AIPlayer(kBlack, depth, &table), AIPlayer(kWhite, depth, &table)};
+    Opponent other[2] = {Opponent(level, kBlack, &table, 1), Opponent(level, kWhite, &table, 2)};
     for (int move = 0; move < kCellCount; ++move) {
         const int32_t colour = move % 2 == 0 ? kBlack : kWhite;
-        players[move % 2].think(cells);
+        if (level == Level::Normal) {
+            normal[move % 2].think(cells);
+        } else {
+            other[move % 2].think(cells);
+        }
         cells[cellIndex(table.last.x, table.last.y)] = colour;
         if (checkFive(cells, table.last.x, table.last.y, colour)) {
             printBoard(cells);
@@ -53,10 +58,12 @@ int selfPlay(int depth) {
 }
 
 int usage(FILE* to) {
-    std::fprintf(to, "usage: pbrain-koralith [--depth N] [--selfplay]\n"
+    std::fprintf(to, "usage: pbrain-koralith [--level easy|normal|hard] [--depth N] [--selfplay]\n"
                      "  Speaks the Gomocup brain protocol on standard input and output.\n"
-                     "  --depth N    look-ahead depth of the move choice, 0 to 2 (default 0;\n"
-                     "               2 takes up to a few tenths of a second a move)\n"
+                     "  --level L    easy, normal (the default) or hard; hard searches forced\n"
+                     "               wins and takes up to a few tenths of a second a move\n"
+                     "  --depth N    the normal level's look-ahead depth, 0 to 2 (default 0;\n"
+                     "               2 takes a few milliseconds a move)\n"
                      "  --selfplay   play one game against itself and print it\n");
     return to == stdout ? 0 : 2;
 }
@@ -65,9 +72,17 @@ int usage(FILE* to) {
 
 int main(int argc, char** argv) {
     int depth = 0;
+    Level level = Level::Normal;
     bool self = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--depth") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--level") == 0 && i + 1 < argc) {
+            if (!parseLevel(argv[++i], level)) {
+                std::fprintf(stderr,
+                             "pbrain-koralith: --level takes easy, normal or hard, not '%s'\n",
+                             argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--depth") == 0 && i + 1 < argc) {
             const std::string value = argv[++i];
             if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
                 std::fprintf(stderr, "pbrain-koralith: --depth takes 0 to 2, not '%s'\n",
@@ -84,10 +99,14 @@ int main(int argc, char** argv) {
             return usage(stderr);
         }
     }
-    if (self) {
-        return selfPlay(depth);
+    if (depth != 0 && level != Level::Normal) {
+        std::fprintf(stderr, "pbrain-koralith: --depth is the normal level's look-ahead\n");
+        return 2;
     }
-    Brain brain(depth);
+    if (self) {
+        return selfPlay(level, depth);
+    }
+    Brain brain(level, depth);
     std::string line;
     while (!brain.finished() && std::getline(std::cin, line)) {
         for (const std::string& answer : brain.handle(line)) {

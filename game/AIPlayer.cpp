@@ -2,22 +2,17 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cstdlib>
 
 namespace {
 
-constexpr int kDirections[4][2] = {{1, 1}, {0, 1}, {1, 0}, {1, -1}};
-
-// Score by count (1..4) of own stones in the line and the number of open ends (1 or 2).
-constexpr int kLineScore[5][3] = {
-    {0, 0, 0}, {0, 1, 3}, {0, 8, 20}, {0, 30, 80}, {0, 120, 400},
-};
-constexpr int kFiveScore = 2000;
 constexpr double kDefenceWeight = 1.3;
 constexpr double kLookAheadWeight = 0.5;
 constexpr int kAttackThreshold = 200;
 constexpr int kDefenceThreshold = 312;
 constexpr int kRescored = 3;
+constexpr int32_t kNoValue = INT_MIN / 2; // below every value, and below the look-ahead's floor 0
 
 int weighDefence(int defence) {
     return static_cast<int>(kDefenceWeight * defence);
@@ -26,24 +21,18 @@ int halve(int value) {
     return static_cast<int>(kLookAheadWeight * value);
 }
 
-// How many steps of (d) fit between coordinate c and the board's edge, at most four.
-int stepsTo(int c, int d) {
-    if (d > 0) {
-        return std::min(4, kBoardSize - 1 - c);
-    }
-    if (d < 0) {
-        return std::min(4, c);
-    }
-    return 4;
-}
-
 } // namespace
+
+AIPlayer::AIPlayer() {
+    refreshAll();
+}
 
 AIPlayer::AIPlayer(int32_t colour_, int32_t depth_, MoveReceiver* game_)
     : depth(depth_), game(game_), opponentColour(colour_ == kBlack ? kWhite : kBlack) {
     assert((colour_ == kBlack || colour_ == kWhite) && "the computer plays a stone colour");
     assert(depth_ >= 0);
     colour = colour_;
+    refreshAll();
 }
 
 void AIPlayer::think(const int32_t* gameBoard) {
@@ -57,11 +46,13 @@ void AIPlayer::think(const int32_t* gameBoard) {
 }
 
 void AIPlayer::loadBoard(const int32_t* gameBoard) {
-    emptyCells = 0;
+    board.load(gameBoard);
+    refreshAll();
+}
+
+void AIPlayer::refreshAll() {
     for (int i = 0; i < kCellCount; ++i) {
-        board[i] = gameBoard[i];
-        assert(board[i] >= kEmpty && board[i] <= kWhite && "a cell is empty, black or white");
-        emptyCells += board[i] == kEmpty ? 1 : 0;
+        refreshLastPly(i);
     }
 }
 
@@ -70,64 +61,43 @@ int AIPlayer::positionBonus(int x, int y) {
 }
 
 int AIPlayer::scoreLine(int x, int y, int32_t colour_, int dx, int dy) const {
-    assert(onBoard(x, y) && (colour_ == kBlack || colour_ == kWhite));
-    int count = 1;
-    int gap = 0;
-    int openEnds = 0;
-    // gap carries over from the forward walk into the backward one: an empty cell passed going
-    // forward makes the first empty cell going backward an open end.
-    for (int sign = 1; sign >= -1; sign -= 2) {
-        const int sx = sign * dx;
-        const int sy = sign * dy;
-        const int steps = std::min(stepsTo(x, sx), stepsTo(y, sy));
-        int index = cellIndex(x, y);
-        const int stride = cellIndex(sx, sy);
-        for (int k = 1; k <= steps; ++k) {
-            index += stride;
-            const int32_t cell = board[index];
-            if (cell == colour_) {
-                ++count;
-                if (gap == 1) {
-                    gap = 2;
-                }
-            } else if (cell != kEmpty) {
-                if (gap < 2) {
-                    ++gap;
-                }
-                break;
-            } else if (gap != 0) {
-                ++openEnds;
-                break;
-            } else {
-                gap = 1;
-            }
-        }
-    }
-    if (count == 2 && gap == 2) {
-        return openEnds >= 1 ? 3 : 0;
-    }
-    if (count == 5) {
-        return kFiveScore;
-    }
-    if (openEnds == 0) {
-        return 0;
-    }
-    // Counts of 6 to 9 arise when the one allowed gap joins two runs of own stones: filling that
-    // gap then makes five or more, a threat at least as strong as a five in the making, so it
-    // scores like a five. Any lower score would let the computer overlook such a threat of
-    // either side.
-    if (count > 5) {
-        return kFiveScore;
-    }
-    return kLineScore[count][openEnds];
+    return lineScore(board.cells(), x, y, colour_, dx, dy);
 }
 
-int AIPlayer::directionSum(int x, int y, int32_t colour_) const {
-    int sum = 0;
-    for (const auto& d : kDirections) {
-        sum += scoreLine(x, y, colour_, d[0], d[1]);
+void AIPlayer::refreshLastPly(int cell) {
+    if (board.at(cell) != kEmpty) {
+        lastPly[0][cell] = lastPly[1][cell] = kNoValue;
+        return;
     }
-    return sum;
+    const int bonus = positionBonus(cell / kBoardSize, cell % kBoardSize);
+    const int black = board.score(kBlack, cell);
+    const int white = board.score(kWhite, cell);
+    lastPly[kBlack - 1][cell] = bonus + black - weighDefence(white);
+    lastPly[kWhite - 1][cell] = bonus + white - weighDefence(black);
+}
+
+void AIPlayer::placeStone(int cell, int32_t colour_) {
+    board.place(cell, colour_);
+    refreshLastPly(cell);
+    for (int d = 0; d < 4; ++d) {
+        const PatternBoard::Ray* ray;
+        const int n = PatternBoard::rays(cell, d, ray);
+        for (int i = 0; i < n; ++i) {
+            refreshLastPly(ray[i].cell);
+        }
+    }
+}
+
+void AIPlayer::takeBack(int cell) {
+    board.remove(cell);
+    refreshLastPly(cell);
+    for (int d = 0; d < 4; ++d) {
+        const PatternBoard::Ray* ray;
+        const int n = PatternBoard::rays(cell, d, ray);
+        for (int i = 0; i < n; ++i) {
+            refreshLastPly(ray[i].cell);
+        }
+    }
 }
 
 int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {
@@ -137,18 +107,25 @@ int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {
     const int32_t other = colour_ == kBlack ? kWhite : kBlack;
     assert(onBoard(x, y) && (colour_ == kBlack || colour_ == kWhite));
     const int at = cellIndex(x, y);
-    assert(board[at] == kEmpty && "the look-ahead restores the point to empty");
-    board[at] = colour_;
-    --emptyCells;
+    assert(board.at(at) == kEmpty && "the look-ahead restores the point to empty");
+    placeStone(at, colour_);
     int best = 0;
-    if (emptyCells > 0) {
+    if (depth_ == 1) {
+        // Each point's value is pos + attack - weighDefence(defence) here (both look-aheads
+        // below it are 0), which lastPly already holds; occupied points hold kNoValue.
+        const int32_t* values = lastPly[colour_ - 1];
+        for (int i = 0; i < kCellCount; ++i) {
+            best = std::max(best, values[i]);
+        }
+    } else if (board.empties() > 0) {
         for (int i = 0; i < kBoardSize; ++i) {
             for (int j = 0; j < kBoardSize; ++j) {
-                if (board[cellIndex(i, j)] != kEmpty) {
+                const int cell = cellIndex(i, j);
+                if (board.at(cell) != kEmpty) {
                     continue;
                 }
-                const int att = directionSum(i, j, colour_);
-                const int def = directionSum(i, j, other);
+                const int att = board.score(colour_, cell);
+                const int def = board.score(other, cell);
                 const int a = lookAhead(i, j, depth_ - 1, colour_);
                 const int b = lookAhead(i, j, depth_ - 1, other);
                 const int value =
@@ -157,8 +134,7 @@ int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {
             }
         }
     }
-    board[at] = kEmpty;
-    ++emptyCells;
+    takeBack(at);
     return best;
 }
 
@@ -174,10 +150,11 @@ AIPlayer::Choice AIPlayer::choose() {
     int& kept = choice.shortlisted;
     for (int x = 0; x < kBoardSize; ++x) {
         for (int y = 0; y < kBoardSize; ++y) {
-            if (board[cellIndex(x, y)] != kEmpty) {
+            const int cell = cellIndex(x, y);
+            if (board.at(cell) != kEmpty) {
                 continue;
             }
-            if (checkFive(board, x, y, colour)) {
+            if (checkFive(board.cells(), x, y, colour)) {
                 choice.move = {x, y};
                 choice.immediateWin = true;
                 choice.shortlisted = 0;
@@ -187,8 +164,8 @@ AIPlayer::Choice AIPlayer::choose() {
             c.x = x;
             c.y = y;
             c.position = positionBonus(x, y);
-            c.attack = directionSum(x, y, colour);
-            c.defence = directionSum(x, y, opponentColour);
+            c.attack = board.score(colour, cell);
+            c.defence = board.score(opponentColour, cell);
             c.total = std::max(c.attack, weighDefence(c.defence)) + c.position;
             if (kept == kRescored && c.total <= best[kRescored - 1].total) {
                 continue;

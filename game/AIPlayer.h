@@ -6,6 +6,7 @@
 
 #include "Board.h"
 #include "ChessRole.h"
+#include "PatternBoard.h"
 
 #include <cstdint>
 
@@ -16,13 +17,6 @@ public:
 
 protected:
     ~MoveReceiver() = default;
-};
-
-struct Point {
-    int x = -1;
-    int y = -1;
-    bool valid() const { return onBoard(x, y); }
-    bool operator==(const Point& o) const { return x == o.x && y == o.y; }
 };
 
 struct Candidate {
@@ -36,7 +30,7 @@ struct Candidate {
 
 class AIPlayer : public ChessRole {
 public:
-    AIPlayer() = default;
+    AIPlayer();
     // `game` is not owned and must outlive every think().
     AIPlayer(int32_t colour, int32_t depth, MoveReceiver* game);
 
@@ -74,8 +68,15 @@ public:
     int32_t opponentColour = 1;
 
 private:
-    int directionSum(int x, int y, int32_t colour) const;
+    void placeStone(int cell, int32_t colour);
+    void takeBack(int cell);
+    void refreshLastPly(int cell);
+    void refreshAll();
 
-    int32_t board[kCellCount] = {};
-    int emptyCells = kCellCount; // kept in step with `board` so the look-ahead needs no scan
+    // The line scores are kept stone by stone, so the look-ahead rescores only the points whose
+    // lines a stone crosses instead of the whole board.
+    PatternBoard board;
+    // For each colour just placed: what each empty point is worth to it on the look-ahead's
+    // last ply (the value a depth of 1 maximises), and kNoValue on occupied points.
+    int32_t lastPly[2][kCellCount];
 };

@@ -26,6 +26,14 @@ constexpr int32_t opponentOf(int32_t colour) {
     return colour == kBlack ? kWhite : kBlack;
 }
 
+// A point of the board; (-1, -1) stands for none.
+struct Point {
+    int x = -1;
+    int y = -1;
+    bool valid() const { return onBoard(x, y); }
+    bool operator==(const Point& o) const { return x == o.x && y == o.y; }
+};
+
 // Whether a stone of `colour` at (x, y) is part of a line of five or more of that colour. The
 // cell (x, y) itself is never read, so this serves both after a stone was placed there and for a
 // stone that is only imagined there. Six or more in a row wins too: there is no exact-five rule.

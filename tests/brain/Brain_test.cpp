@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <string>
 
@@ -58,6 +60,17 @@ TEST(Brain, BoardListCompletesItsFiveOrBlocksTheOpponentsAndSkipsBadLines) {
     EXPECT_EQ(say(block, "DONE"), "10,5");
 }
 
+TEST(Brain, EveryLevelCompletesItsFive) {
+    for (Level level : {Level::Easy, Level::Normal, Level::Hard}) {
+        Brain b(level);
+        b.handle("START 15");
+        for (const char* line : {"BOARD", "3,4,1", "4,4,1", "5,4,1", "6,4,1", "7,7,2", "8,8,2"}) {
+            b.handle(line);
+        }
+        EXPECT_EQ(say(b, "DONE"), "2,4") << levelName(level); // the first five in x-major order
+    }
+}
+
 TEST(Brain, BadInputGetsAnErrorAndChangesNothing) {
     Brain b(0);
     b.handle("START 15");
@@ -101,6 +114,38 @@ TEST(BrainProgram, SpeaksTheProtocolOnItsStandardStreams) {
     out.resize(fread(&out[0], 1, out.size(), pipe)); // all of it: fread stops only at the end
     EXPECT_EQ(pclose(pipe), 0);
     EXPECT_EQ(out, "OK\n7,7\nERROR unknown command HELLO\n") << "nothing is read after END";
+}
+
+struct Invocation {
+    const char* options;
+    const char* out; // how what the brain answers to START 15, BEGIN, TURN 7,8, END begins
+    int status;
+};
+
+// Each level answers differently; the brain's easy level draws from the position alone, so its
+// answers are fixed too.
+const Invocation kInvocations[] = {
+    {"--level hard", "OK\n7,7\n6,6\n", 0},
+    {"--level EASY", "OK\n7,6\n", 0},
+    {"--level normal --depth 1", "OK\n7,7\n6,7\n", 0},
+    {"--level medium", "", 2},
+    {"--level hard --depth 1", "", 2}, // the depth is the normal level's
+    {"--level", "", 2},
+};
+
+TEST(BrainProgram, LevelOption) {
+    for (const Invocation& r : kInvocations) {
+        const std::string command =
+            std::string("printf 'START 15\\nBEGIN\\nTURN 7,8\\nEND\\n' | ") + PBRAIN_PATH + " " +
+            r.options + " 2>/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out(256, '\0');
+        out.resize(fread(&out[0], 1, out.size(), pipe));
+        const int status = pclose(pipe);
+        EXPECT_EQ(WEXITSTATUS(status), r.status) << r.options;
+        EXPECT_EQ(out.substr(0, std::string(r.out).size()), r.out) << r.options;
+    }
 }
 
 } // namespace
