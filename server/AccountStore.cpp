@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +63,36 @@ void bindText(sqlite3_stmt* s, int index, const std::string& text) {
     sqlite3_bind_text(s, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
 }
 
+// Causes that the operator or time can take away: another writer's lock, a full disk, a file
+// made read-only, a failing device. Anything else (a broken constraint, a damaged file) would
+// fail the same way forever.
+bool mayPass(int code) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOMEM:
+    case SQLITE_PROTOCOL:
+    case SQLITE_PERM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void bindGame(sqlite3_stmt* s, const GameRecord& r) {
+    sqlite3_bind_int(s, 1, r.blackId);
+    sqlite3_bind_int(s, 2, r.whiteId);
+    sqlite3_bind_int(s, 3, r.outcome);
+    bindText(s, 4, gameEndName(r.reason));
+    bindText(s, 5, movesText(r.moves));
+    bindText(s, 6, utcText(r.startedAt));
+    bindText(s, 7, utcText(r.endedAt));
+}
+
 // The new ratings of a and b after a game in which a scored `scoreA` (1, 0.5 or 0).
 std::pair<int, int> eloUpdate(int a, int b, double scoreA) {
     constexpr double k = 32.0;
@@ -81,7 +112,7 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
         sqlite3_close(db);
         return nullptr;
     }
-    std::unique_ptr<AccountStore> store(new AccountStore(db));
+    std::unique_ptr<AccountStore> store(new AccountStore(db, path));
     if (!store->prepareAll(error)) {
         error = "cannot use database " + path + ": " + error;
         return nullptr;
@@ -89,8 +120,18 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
     return store;
 }
 
+AccountStore::AccountStore(sqlite3* db, std::string path) : db(db) {
+    struct stat file {};
+    if (stat(path.c_str(), &file) == 0) {
+        filePath = std::move(path);
+        fileDevice = file.st_dev;
+        fileInode = file.st_ino;
+    }
+}
+
 AccountStore::~AccountStore() {
-    for (sqlite3_stmt* s : {insertUser, selectSecret, selectInfo, updateScore, insertGame}) {
+    for (sqlite3_stmt* s :
+         {insertUser, selectSecret, selectInfo, updateScore, insertGame, selectGame}) {
         sqlite3_finalize(s);
     }
     sqlite3_close(db);
@@ -109,6 +150,10 @@ bool AccountStore::exec(const char* sql) {
 }
 
 bool AccountStore::prepareAll(std::string& error) {
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        error = "the file is read-only";
+        return false;
+    }
     sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &s, nullptr) != SQLITE_OK ||
@@ -164,7 +209,9 @@ bool AccountStore::prepareAll(std::string& error) {
         {&updateScore, "UPDATE users SET score = ?, wins = wins + ?, losses = losses + ?,"
                        " draws = draws + ? WHERE id = ?"},
         {&insertGame, "INSERT INTO games (black, white, outcome, reason, moves, started, ended)"
-                      " VALUES (?, ?, ?, ?, ?, ?, ?)"},
+                      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
+        {&selectGame, "SELECT 1 FROM games WHERE black = ?1 AND white = ?2 AND outcome = ?3"
+                      " AND reason = ?4 AND moves = ?5 AND started = ?6 AND ended = ?7"},
     };
     for (const auto& [slot, sql] : statements) {
         if (sqlite3_prepare_v2(db, sql, -1, slot, nullptr) != SQLITE_OK) {
@@ -172,11 +219,15 @@ bool AccountStore::prepareAll(std::string& error) {
             return false;
         }
     }
+    // Shorter while serving: a game's record that waits longer is tried again later, and
+    // meanwhile the logins and user-info reads queued behind it on the database thread go on.
+    sqlite3_busy_timeout(db, 1000);
     return true;
 }
 
 AccountStore::AddResult AccountStore::addUser(const std::string& name, const std::string& secret,
                                               int32_t& id) {
+    reportIfUnlinked();
     Use use(insertUser);
     bindText(insertUser, 1, name);
     bindText(insertUser, 2, secret);
@@ -246,27 +297,43 @@ bool AccountStore::applyScores(const GameRecord& r) {
     return true;
 }
 
-bool AccountStore::recordGame(const GameRecord& r) {
-    if (!exec("BEGIN IMMEDIATE")) {
-        logLine("error: recording a game: %s", sqlite3_errmsg(db));
-        return false;
+void AccountStore::noteFailure() {
+    const int code = sqlite3_extended_errcode(db);
+    const bool noError = code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE;
+    mayPass = !noError && ::mayPass(code);
+    failure = noError ? "a player is not in the database" : sqlite3_errmsg(db);
+}
+
+void AccountStore::reportIfUnlinked() {
+    struct stat file {};
+    if (!filePath.empty() && (stat(filePath.c_str(), &file) != 0 || file.st_dev != fileDevice ||
+                              file.st_ino != fileInode)) {
+        logLine("error: database %s deleted or replaced while the server runs: what it writes "
+                "now is lost when it stops",
+                filePath.c_str());
     }
-    bool ok = applyScores(r);
-    if (ok) {
+}
+
+bool AccountStore::alreadyRecorded(const GameRecord& r) {
+    Use use(selectGame);
+    bindGame(selectGame, r);
+    return sqlite3_step(selectGame) == SQLITE_ROW;
+}
+
+bool AccountStore::recordGame(const GameRecord& r, bool unlessRecorded) {
+    reportIfUnlinked();
+    bool ok = exec("BEGIN IMMEDIATE");
+    const bool skip = ok && unlessRecorded && alreadyRecorded(r);
+    ok = ok && (skip || applyScores(r));
+    if (ok && !skip) {
         Use use(insertGame);
-        sqlite3_bind_int(insertGame, 1, r.blackId);
-        sqlite3_bind_int(insertGame, 2, r.whiteId);
-        sqlite3_bind_int(insertGame, 3, r.outcome);
-        bindText(insertGame, 4, gameEndName(r.reason));
-        bindText(insertGame, 5, movesText(r.moves));
-        bindText(insertGame, 6, utcText(r.startedAt));
-        bindText(insertGame, 7, utcText(r.endedAt));
+        bindGame(insertGame, r);
         ok = sqlite3_step(insertGame) == SQLITE_DONE;
     }
     if (ok && exec("COMMIT")) {
         return true;
     }
-    logLine("error: recording a game: %s", sqlite3_errmsg(db));
-    exec("ROLLBACK");
+    noteFailure();
+    exec("ROLLBACK"); // fails harmlessly when the transaction never began
     return false;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -47,19 +48,40 @@ public:
     std::optional<StoredUser> findUser(const std::string& name);
     std::optional<UserInfo> userInfo(int32_t id);
 
-    // The game row and both players' new scores and tallies, in one transaction.
-    bool recordGame(const GameRecord& record);
+    // The game row and both players' new scores and tallies, in one transaction. With
+    // `unlessRecorded`, a game already there (the same players, end, moves and times) is left
+    // as it is, and that counts as recorded: for records written again after a restart.
+    bool recordGame(const GameRecord& record, bool unlessRecorded = false);
+    // Of the last recordGame that failed: whether its cause may pass (the file locked, full,
+    // read-only, an I/O error), so that the same write may succeed later, and SQLite's words.
+    bool failureMayPass() const { return mayPass; }
+    const std::string& failureText() const { return failure; }
+
+    // "" for a database in memory.
+    const std::string& path() const { return filePath; }
 
 private:
-    explicit AccountStore(sqlite3* db) : db(db) {}
+    AccountStore(sqlite3* db, std::string path);
     bool prepareAll(std::string& error);
     bool exec(const char* sql);
     bool applyScores(const GameRecord& record);
+    bool alreadyRecorded(const GameRecord& record);
+    // Keeps why the last statement failed, before a rollback clears it.
+    void noteFailure();
+    // The file's writes go nowhere once it is deleted or replaced: SQLite goes on writing to the
+    // open file, and the next start finds none of it. Logged at every write.
+    void reportIfUnlinked();
 
     sqlite3* db;
+    std::string filePath;
+    dev_t fileDevice = 0;
+    ino_t fileInode = 0;
+    bool mayPass = false;
+    std::string failure;
     sqlite3_stmt* insertUser = nullptr;
     sqlite3_stmt* selectSecret = nullptr;
     sqlite3_stmt* selectInfo = nullptr;
     sqlite3_stmt* updateScore = nullptr;
     sqlite3_stmt* insertGame = nullptr;
+    sqlite3_stmt* selectGame = nullptr;
 };

@@ -3,13 +3,62 @@
 #include "Log.h"
 #include "PasswordHash.h"
 
+#include <algorithm>
 #include <asio/post.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::chrono::milliseconds kFirstPause{50};
+constexpr std::chrono::milliseconds kLongestPause{1000};
+
+// Appends `line` and a newline and returns once they are on the disk; errno tells why not.
+bool appendSynced(const std::string& path, const std::string& line) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    const std::string text = line + '\n';
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written >= 0 && size_t(written) < text.size()) {
+        errno = ENOSPC; // a short write to a file: the disk or the file-size limit is reached
+    }
+    const bool ok = size_t(written) == text.size() && ::fdatasync(fd) == 0;
+    const int error = errno;
+    if (!ok && size >= 0) {
+        // Cut off again, so that no later line continues a torn one; should that fail too, the
+        // torn line is skipped (and logged) when the journal is read back.
+        [[maybe_unused]] const int cut = ::ftruncate(fd, size);
+    }
+    ::close(fd);
+    errno = error;
+    return ok;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
 
 Accounts::Accounts(asio::io_context& io, asio::any_io_executor hashing,
                    asio::any_io_executor database, AccountStore& store, HashCost cost)
     : io(io), hashing(std::move(hashing)), database(asio::make_strand(std::move(database))),
-      store(store), cost(cost) {
+      store(store), cost(cost), retry(this->database), pause(kFirstPause) {
     decoySecret = hashSecret("decoy", cost).value_or("");
+    if (!store.path().empty()) {
+        journalPath = store.path() + "-unrecorded";
+        loadJournal();
+    }
+    if (!waiting.empty()) { // first of all the database work
+        asio::post(this->database, [this] { writeWaiting(); });
+    }
 }
 
 void Accounts::registerUser(std::string name, std::string digest,
@@ -60,9 +109,131 @@ void Accounts::userInfo(int32_t id, std::function<void(std::optional<UserInfo>)>
 
 void Accounts::recordGame(GameRecord record, std::function<void()> done) {
     asio::post(database, [this, record = std::move(record), done = std::move(done)]() mutable {
-        if (!store.recordGame(record)) {
-            logLine("error: game of %d and %d not recorded", record.blackId, record.whiteId);
+        waiting.push_back({std::move(record), std::move(done)});
+        if (waiting.size() == 1) {
+            writeWaiting();
+        } else { // behind records that wait for the database
+            journalWaiting();
         }
-        asio::post(io, std::move(done));
     });
+}
+
+void Accounts::stop(std::chrono::milliseconds grace) {
+    asio::post(database, [this, grace] {
+        stopBy = Clock::now() + grace;
+        if (!waiting.empty()) { // try once more now, and no later than the end of the grace
+            retry.cancel();
+            writeWaiting();
+        }
+    });
+}
+
+void Accounts::loadJournal() {
+    std::ifstream file(journalPath);
+    size_t number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        std::optional<GameRecord> record = parseRecordLine(line);
+        if (!record) {
+            logLine("error: line %zu of %s is no game record, skipped: %s", number,
+                    journalPath.c_str(), line.c_str());
+            continue;
+        }
+        waiting.push_back({std::move(*record), nullptr, true, true});
+    }
+    if (number > 0) {
+        journalHolds = true;
+        waitingSince = Clock::now();
+        logLine("start: %zu games not yet recorded, from %s", waiting.size(), journalPath.c_str());
+    }
+}
+
+void Accounts::writeWaiting() {
+    while (!waiting.empty()) {
+        Waiting& w = waiting.front();
+        const Clock::time_point tried = Clock::now();
+        const bool landed = store.recordGame(w.record, w.fromJournal);
+        if (!landed && store.failureMayPass()) {
+            const std::string notKept = journalWaiting();
+            if (!outageLogged) {
+                outageLogged = true;
+                waitingSince = waitingSince.value_or(tried);
+                logLine("error: recording a game: %s; tried again until it lands%s%s",
+                        store.failureText().c_str(),
+                        notKept.empty() ? "" : ", and it cannot wait in the journal either: ",
+                        notKept.c_str());
+            }
+            const Clock::time_point now = Clock::now();
+            if (stopBy && now >= *stopBy) {
+                leaveWaiting();
+                return;
+            }
+            auto wait = pause;
+            pause = std::min(pause * 2, kLongestPause);
+            if (stopBy) {
+                wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*stopBy - now));
+            }
+            retry.expires_after(wait);
+            retry.async_wait([this](const std::error_code& ec) {
+                if (!ec) {
+                    writeWaiting();
+                }
+            });
+            return;
+        }
+        if (!landed) {
+            logLine("error: game of %d and %d not recorded: %s: %s", w.record.blackId,
+                    w.record.whiteId, store.failureText().c_str(), recordLine(w.record).c_str());
+        } else if (waitingSince) {
+            ++landedAfterWaiting;
+        }
+        if (w.done) {
+            asio::post(io, std::move(w.done));
+        }
+        waiting.pop_front();
+    }
+    pause = kFirstPause;
+    if (waitingSince) {
+        logLine("recorded again: %zu games that waited %.1f s for the database", landedAfterWaiting,
+                secondsSince(*waitingSince));
+        waitingSince.reset();
+        outageLogged = false;
+        landedAfterWaiting = 0;
+    }
+    if (journalHolds) {
+        journalHolds = false;
+        std::remove(journalPath.c_str());
+    }
+}
+
+std::string Accounts::journalWaiting() {
+    for (Waiting& w : waiting) {
+        if (w.journaled || journalPath.empty()) {
+            continue;
+        }
+        journalHolds = true;
+        if (!appendSynced(journalPath, recordLine(w.record))) {
+            return journalPath + ": " + std::generic_category().message(errno);
+        }
+        w.journaled = true;
+    }
+    return "";
+}
+
+void Accounts::leaveWaiting() {
+    journalWaiting();
+    size_t kept = 0;
+    for (const Waiting& w : waiting) {
+        if (w.journaled) {
+            ++kept;
+        } else {
+            logLine("error: game of %d and %d not recorded, and kept nowhere: %s", w.record.blackId,
+                    w.record.whiteId, recordLine(w.record).c_str());
+        }
+    }
+    if (kept > 0) {
+        logLine("stop: %zu games not yet recorded, left in %s for the next start", kept,
+                journalPath.c_str());
+    }
+    waiting.clear(); // their players' connections are closed: nobody hears of these ends
 }

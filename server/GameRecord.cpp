@@ -58,6 +58,34 @@ std::optional<std::vector<GameMove>> parseMovesText(const std::string& text) {
     return moves;
 }
 
+std::string recordLine(const GameRecord& r) {
+    return std::to_string(r.blackId) + ' ' + std::to_string(r.whiteId) + ' ' +
+           std::to_string(r.outcome) + ' ' + gameEndName(r.reason) + ' ' +
+           std::to_string(r.startedAt) + ' ' + std::to_string(r.endedAt) + ' ' + movesText(r.moves);
+}
+
+std::optional<GameRecord> parseRecordLine(const std::string& line) {
+    GameRecord r;
+    char reason[8] = {};
+    long long started = 0, ended = 0;
+    int used = 0;
+    if (std::sscanf(line.c_str(), "%d %d %d %7s %lld %lld %n", &r.blackId, &r.whiteId, &r.outcome,
+                    reason, &started, &ended, &used) != 6 ||
+        r.outcome < 0 || r.outcome > 2 || line[used - 1] != ' ') {
+        return std::nullopt;
+    }
+    const std::optional<GameEnd> end = parseGameEnd(reason);
+    std::optional<std::vector<GameMove>> moves = parseMovesText(line.substr(size_t(used)));
+    if (!end || !moves) {
+        return std::nullopt;
+    }
+    r.reason = *end;
+    r.startedAt = std::time_t(started);
+    r.endedAt = std::time_t(ended);
+    r.moves = std::move(*moves);
+    return r;
+}
+
 std::string utcText(std::time_t when) {
     std::tm utc{};
     gmtime_r(&when, &utc);

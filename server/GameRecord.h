@@ -1,6 +1,7 @@
 #pragma once
 // What the database keeps of a finished game, and the text forms it stores it in: the store
-// writes them and the export reads them back, so both sides live here.
+// writes them and the export reads them back, so both sides live here. So does the one-line form
+// of a whole record, kept in a file while the database cannot take it.
 
 #include <cstdint>
 #include <ctime>
@@ -32,6 +33,12 @@ std::optional<GameEnd> parseGameEnd(const std::string& text);
 std::string movesText(const std::vector<GameMove>& moves);
 // Nothing when a pair is malformed or off the board.
 std::optional<std::vector<GameMove>> parseMovesText(const std::string& text);
+
+// "BLACK WHITE OUTCOME REASON STARTED ENDED MOVES": ids, the outcome's number, the reason's
+// name, the times in seconds since 1970, and the moves as movesText writes them.
+std::string recordLine(const GameRecord& record);
+// Nothing when any part is malformed.
+std::optional<GameRecord> parseRecordLine(const std::string& line);
 
 // "YYYY-MM-DD HH:MM:SSZ", in UTC.
 std::string utcText(std::time_t when);

@@ -72,6 +72,9 @@ int main(int argc, char** argv) {
     }
     raiseDescriptorLimit();
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit (ulimit -f) then fails the write, which is retried like one to a full
+    // disk, instead of killing the server with its games.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     asio::io_context io(1);
     asio::thread_pool hashing(2);
@@ -106,8 +109,10 @@ int main(int argc, char** argv) {
 
     io.run();
 
-    // What was asked of the database reaches it before the process ends; the answers that
-    // waited on it find their connections closed.
+    // What was asked of the database reaches it before the process ends (game records that it
+    // still cannot take after a few seconds wait in its journal for the next start); the answers
+    // that waited on it find their connections closed.
+    accounts.stop(std::chrono::seconds(3));
     hashing.join();
     database.join();
     io.restart();

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -30,7 +31,7 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
     args.insert(args.end(), extra.begin(), extra.end());
     const size_t logStart = log().size(); // a restart appends to the same log
     int errorFd = -1;
-    if (output == Output::UnreadPipe) {
+    if (output != Output::LogFile) {
         int ends[2];
         if (pipeEnd >= 0) { // left by a start that failed
             close(std::exchange(pipeEnd, -1));
@@ -72,9 +73,28 @@ int ServerProcess::stop() {
     const pid_t child = std::exchange(pid, -1);
     const int status = child > 0 && kill(child, SIGTERM) == 0 ? reap(child) : -1;
     if (pipeEnd >= 0) { // kept open until the end: the server's writes block rather than fail
+        if (output == Output::Pipe) {
+            drainPipe();
+        }
         close(std::exchange(pipeEnd, -1));
     }
     return status;
+}
+
+bool ServerProcess::limitFileSize(long long bytes) {
+    rlimit limit{};
+    if (pid <= 0 || prlimit(pid, RLIMIT_FSIZE, nullptr, &limit) != 0) {
+        return false;
+    }
+    limit.rlim_cur = bytes < 0 ? limit.rlim_max : rlim_t(bytes);
+    return prlimit(pid, RLIMIT_FSIZE, &limit, nullptr) == 0;
+}
+
+std::string ServerProcess::log() const {
+    if (output == Output::Pipe) {
+        drainPipe();
+    }
+    return fileText(folder.file("server.log"));
 }
 
 void ServerProcess::crash() {

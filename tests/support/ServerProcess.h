@@ -1,7 +1,7 @@
 #pragma once
 // A real koralith-server process for a test: its own temporary folder and database, an
 // ephemeral port on 127.0.0.1 read from its start line, its output in a log file (or in a pipe
-// that is read only up to the start line). The destructor stops it and removes the folder.
+// copied there). The destructor stops it and removes the folder.
 
 #include "Support.h"
 
@@ -16,6 +16,9 @@ public:
         // Standard error is a pipe the test stops reading after the start line: the server's
         // writes to it block once the pipe is full. log() holds what was read.
         UnreadPipe,
+        // Standard error is a pipe copied to the log file whenever the test reads the log: the
+        // server then writes to no file but its database (see limitFileSize).
+        Pipe,
     };
 
     explicit ServerProcess(Output output = Output::LogFile) : output(output) {}
@@ -32,10 +35,16 @@ public:
     // SIGKILL and wait: the server gets no chance to finish anything.
     void crash();
     bool running() const { return pid > 0; }
+    // From the next start on.
+    void setOutput(Output how) { output = how; }
+    // Sets the running server's limit on the size of the files it writes (RLIMIT_FSIZE, also
+    // as root); -1 lifts it. At 0 no write to its database succeeds, as on a full disk or a
+    // read-only file. False when the limit could not be set.
+    bool limitFileSize(long long bytes);
 
     unsigned short port() const { return listenPort; }
     std::string databasePath() const { return folder.file("koralith.db"); }
-    std::string log() const { return fileText(folder.file("server.log")); }
+    std::string log() const;
     // The log holds `text` at least `count` times within `ms`: lines reach it from a thread of
     // the server's own.
     bool logShows(const std::string& text, size_t count = 1, int ms = 5000) const;
