@@ -34,15 +34,15 @@ Clock::duration delayAfter(size_t nameFailures) {
 
 } // namespace
 
-size_t LoginThrottle::recent(Failures& failures, const std::string& key, Clock::time_point now) {
-    auto found = failures.find(key);
-    if (found == failures.end()) {
+size_t LoginThrottle::recent(Times& times, const std::string& key, Clock::time_point now) {
+    auto found = times.find(key);
+    if (found == times.end()) {
         return 0;
     }
     expire(found->second, now);
     const size_t n = found->second.size();
     if (n == 0) {
-        failures.erase(found);
+        times.erase(found);
     }
     return n;
 }
@@ -73,8 +73,11 @@ bool LoginThrottle::allowed(const std::string& name, const std::string& address,
            now - byNameAndAddress[pair].back() >= delayAfter(nameFailures(name, now));
 }
 
-void LoginThrottle::failed(const std::string& name, const std::string& address,
-                           Clock::time_point now) {
+bool LoginThrottle::takeLogin(const std::string& name, const std::string& address,
+                              Clock::time_point now) {
+    if (!allowed(name, address, now)) {
+        return false;
+    }
     byAddress[address].push_back(now);
     byNameAndAddress[pairKey(name, address)].push_back(now);
     NameFailures& n = byName[nameKey(name)];
@@ -83,18 +86,46 @@ void LoginThrottle::failed(const std::string& name, const std::string& address,
     if (--untilSweep == 0) {
         sweep(now);
     }
+    return true;
 }
 
-void LoginThrottle::succeeded(const std::string& name, const std::string& address) {
+void LoginThrottle::succeeded(const std::string& name, const std::string& address,
+                              Clock::time_point takenAt) {
     byNameAndAddress.erase(pairKey(name, address));
+    auto mine = byAddress.find(address);
+    if (mine != byAddress.end()) {
+        std::deque<Clock::time_point>& times = mine->second;
+        const auto at = std::find(times.rbegin(), times.rend(), takenAt);
+        if (at != times.rend()) {
+            times.erase(std::next(at).base());
+        }
+        if (times.empty()) {
+            byAddress.erase(mine);
+        }
+    }
+    auto named = byName.find(nameKey(name));
+    if (named != byName.end() && named->second.count > 0) {
+        --named->second.count;
+    }
+}
+
+bool LoginThrottle::takeRegistration(const std::string& address, Clock::time_point now) {
+    if (recent(registrations, address, now) >= kRegistrationsPerAddress) {
+        return false;
+    }
+    registrations[address].push_back(now);
+    if (--untilSweep == 0) {
+        sweep(now);
+    }
+    return true;
 }
 
 void LoginThrottle::sweep(Clock::time_point now) {
     untilSweep = 1024;
-    for (Failures* failures : {&byNameAndAddress, &byAddress}) {
-        for (auto it = failures->begin(); it != failures->end();) {
+    for (Times* times : {&byNameAndAddress, &byAddress, &registrations}) {
+        for (auto it = times->begin(); it != times->end();) {
             expire(it->second, now);
-            it = it->second.empty() ? failures->erase(it) : std::next(it);
+            it = it->second.empty() ? times->erase(it) : std::next(it);
         }
     }
     for (auto it = byName.begin(); it != byName.end();) {

@@ -20,6 +20,7 @@ void RequestHandler::opened(Peer& peer) {
 }
 
 void RequestHandler::closed(Peer& peer) {
+    hashing.drop(peer.address(), peer.state.connection);
     lobby.closed(peer);
 }
 
@@ -37,6 +38,18 @@ auto RequestHandler::whenDone(Peer& peer, Then then) {
             p->answered();
         }
     };
+}
+
+template <typename Result, typename Work, typename Then>
+void RequestHandler::hash(Peer& peer, Work work, Then then) {
+    hashing.add(peer.address(), peer.state.connection,
+                [work = std::move(work),
+                 done = whenDone(peer, std::move(then))](std::function<void()> finished) mutable {
+                    work([finished = std::move(finished), done](std::optional<Result> result) {
+                        finished();
+                        done(std::move(result));
+                    });
+                });
 }
 
 bool RequestHandler::handle(Peer& peer, const uint8_t* body, size_t length) {
@@ -96,45 +109,52 @@ void RequestHandler::login(Peer& peer, uint32_t seq, const CLDataBuffer& fields)
     const std::optional<std::string> name = fields.stringAt(0);
     const std::optional<std::string> digest = fields.stringAt(1);
     const auto now = LoginThrottle::Clock::now();
-    if (!name || !digest || !throttle.allowed(*name, peer.address(), now)) {
+    // Refused for a full queue before it is taken: such a refusal is no try.
+    if (!name || !digest || !hashing.hasRoom(peer.address()) ||
+        !throttle.takeLogin(*name, peer.address(), now)) {
         answer(peer, EVENT_LOGIN, seq, {0});
         return;
     }
     if (!wellFormedUserName(*name) || !validDigest(*digest)) {
-        throttle.failed(*name, peer.address(), now);
         answer(peer, EVENT_LOGIN, seq, {0});
         return;
     }
-    accounts.login(*name, *digest,
-                   whenDone(peer, [this, seq, name = *name](Peer& p, std::optional<int32_t> id) {
-                       if (!id) {
-                           throttle.failed(name, p.address(), LoginThrottle::Clock::now());
-                           logLine("login failed for %s from %s", name.c_str(),
-                                   p.address().c_str());
-                           answer(p, EVENT_LOGIN, seq, {0});
-                           return;
-                       }
-                       throttle.succeeded(name, p.address());
-                       lobby.login(p, *id, name);
-                       answer(p, EVENT_LOGIN, seq, {1, *id});
-                   }));
+    hash<int32_t>(
+        peer,
+        [this, name = *name, digest = *digest](auto done) { accounts.login(name, digest, done); },
+        [this, seq, name = *name, now](Peer& p, std::optional<int32_t> id) {
+            if (!id) {
+                logLine("login failed for %s from %s", name.c_str(), p.address().c_str());
+                answer(p, EVENT_LOGIN, seq, {0});
+                return;
+            }
+            throttle.succeeded(name, p.address(), now);
+            lobby.login(p, *id, name);
+            answer(p, EVENT_LOGIN, seq, {1, *id});
+        });
 }
 
 void RequestHandler::registerUser(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {
     const std::optional<std::string> name = fields.stringAt(0);
     const std::optional<std::string> digest = fields.stringAt(1);
-    if (!name || !digest || !validUserName(*name) || !validDigest(*digest)) {
+    // The throttle first, where a flood is refused cheaply: an ill-formed request counts too.
+    if (!hashing.hasRoom(peer.address()) ||
+        !throttle.takeRegistration(peer.address(), LoginThrottle::Clock::now()) || !name ||
+        !digest || !validUserName(*name) || !validDigest(*digest)) {
         answer(peer, EVENT_REG, seq, {0});
         return;
     }
-    accounts.registerUser(
-        *name, *digest,
-        whenDone(peer, [this, seq, name = *name](Peer& p, std::optional<int32_t> id) {
+    hash<int32_t>(
+        peer,
+        [this, name = *name, digest = *digest](auto done) {
+            accounts.registerUser(name, digest, done);
+        },
+        [this, seq, name = *name](Peer& p, std::optional<int32_t> id) {
             if (id) {
                 logLine("registered %s (id %d)", name.c_str(), *id);
             }
             answer(p, EVENT_REG, seq, {id ? 1 : 0});
-        }));
+        });
 }
 
 void RequestHandler::userInfo(Peer& peer, uint32_t seq, const CLDataBuffer& fields) {

@@ -2,9 +2,11 @@
 // Turns each request body into its answer: checks the fields, asks the Lobby or Accounts, and
 // answers with the request's code and sequence number, also when it cannot honour the request
 // (field 0 is then 0). A request that waits on a worker leaves its peer busy until its answer is
-// sent, so that the connection's next request waits for it. Knows nothing of sockets: a Session
-// feeds it, and so does the fuzzer. Io thread only.
+// sent, so that the connection's next request waits for it. Logins and registrations are
+// throttled when they arrive and take their turn at the hashing with the other addresses'.
+// Knows nothing of sockets: a Session feeds it, and so does the fuzzer. Io thread only.
 
+#include "HashingQueue.h"
 #include "LoginThrottle.h"
 
 #include <cstddef>
@@ -40,10 +42,15 @@ private:
     // request.
     template <typename Then>
     auto whenDone(Peer& peer, Then then);
+    // Queues `work` (an Accounts call, given the callback for its result) for its turn at the
+    // hashing; `then` as for whenDone.
+    template <typename Result, typename Work, typename Then>
+    void hash(Peer& peer, Work work, Then then);
 
     Lobby& lobby;
     Accounts& accounts;
     std::string noticeText;
     std::string noticeDate;
     LoginThrottle throttle;
+    HashingQueue hashing;
 };

@@ -49,29 +49,30 @@ void Session::close(const char* why) {
 }
 
 void Session::end(const char* why) {
-    asio::post(socket.get_executor(), [self = shared_from_this(), why] {
-        if (self->phase != Phase::Open) {
-            return;
-        }
-        self->phase = Phase::Ending;
-        logLine("connection %llu closed: %s",
-                static_cast<unsigned long long>(self->state.connection), why);
-        self->handler.closed(*self);
-        self->timer.expires_after(kLinger);
-        self->timer.async_wait([self](std::error_code ec) {
-            if (!ec && self->phase == Phase::Ending) {
-                self->close("ended");
-            }
-        });
-        if (self->writing.empty()) {
-            self->endSending();
-        }
-        if (self->paused) { // read again, to hear the client close
-            self->paused = false;
-            self->filled = 0;
-            self->doRead();
+    asio::post(socket.get_executor(), [self = shared_from_this(), why] { self->finish(why); });
+}
+
+void Session::finish(const char* why) {
+    if (phase != Phase::Open) {
+        return;
+    }
+    phase = Phase::Ending;
+    logLine("connection %llu closed: %s", static_cast<unsigned long long>(state.connection), why);
+    handler.closed(*this);
+    timer.expires_after(kLinger);
+    timer.async_wait([self = shared_from_this()](std::error_code ec) {
+        if (!ec && self->phase == Phase::Ending) {
+            self->close("ended");
         }
     });
+    if (writing.empty()) {
+        endSending();
+    }
+    if (!reading) { // read on, to hear the client close
+        paused = false;
+        filled = 0;
+        doRead();
+    }
 }
 
 void Session::endSending() {
@@ -90,12 +91,7 @@ void Session::resume() {
     paused = false;
     // Not under the caller, who is in the middle of the RequestHandler's work.
     asio::post(socket.get_executor(), [self = shared_from_this()] {
-        if (self->phase == Phase::Open) {
-            if (self->takePackets()) {
-                self->doRead();
-            }
-        } else if (self->phase == Phase::Ending) {
-            self->filled = 0;
+        if (self->phase == Phase::Open && self->takePackets()) {
             self->doRead();
         }
     });
@@ -125,8 +121,10 @@ void Session::completed() {
 
 void Session::doRead() {
     auto self = shared_from_this();
+    reading = true;
     socket.async_read_some(asio::buffer(inbox.data() + filled, inbox.size() - filled),
                            [self](std::error_code ec, size_t n) {
+                               self->reading = false;
                                if (ec) {
                                    self->close(ec == asio::error::eof ? "by the client"
                                                                       : "read failed");
@@ -155,7 +153,7 @@ bool Session::takePackets() {
         if (length < kRequestHeaderSize || length > kMaxBodyBytes) {
             logLine("error: connection %llu sent a length of %u bytes",
                     static_cast<unsigned long long>(state.connection), length);
-            close("not a request");
+            finish("not a request");
             return false;
         }
         if (filled - at < kLengthFieldSize + length) {
@@ -164,13 +162,13 @@ bool Session::takePackets() {
         if (!countRequest()) {
             logLine("error: connection %llu floods requests",
                     static_cast<unsigned long long>(state.connection));
-            close("flooding");
+            finish("flooding");
             return false;
         }
         if (!handler.handle(*this, inbox.data() + at + kLengthFieldSize, length)) {
             logLine("error: connection %llu sent a header that is not a request",
                     static_cast<unsigned long long>(state.connection));
-            close("not a request");
+            finish("not a request");
             return false;
         }
         if (phase != Phase::Open) {

@@ -4,9 +4,10 @@
 // RequestHandler one after the other, so a burst of requests costs one read; answers and pushes
 // queue up in send() with one write in flight. While the peer is not ready (a request waits on a
 // worker, a game's end on the database) the packets stay in the inbox and nothing more is read,
-// until resume(). The session closes itself, and only itself, on a length that cannot be a
-// request, a flood of requests, an output queue its client does not read, or no request
-// completed within the idle limit while not logged in. Io thread only.
+// until resume(). The session ends itself, and only itself, on bytes that cannot be a request or
+// on a flood of requests, once the answers to the requests before them are out; it closes itself
+// at once on an output queue its client does not read, or on no request completed within the
+// idle limit while not logged in. Io thread only.
 
 #include "Peer.h"
 
@@ -48,6 +49,8 @@ public:
 
 private:
     void send(std::vector<uint8_t> packet) override;
+    // end() at once.
+    void finish(const char* why);
     void doRead();
     // Hands over the complete packets in the inbox while the peer is ready; false when reading
     // is to stop (closed, ending, or paused until resume).
@@ -68,6 +71,7 @@ private:
     std::chrono::milliseconds idleLimit;
     Phase phase = Phase::Open;
     bool paused = false;     // packets wait in the inbox, and nothing is read, until resume()
+    bool reading = false;    // a read is in flight
     bool overflowed = false; // closing, as soon as the current work is done
     bool idleArmed = false;
 

@@ -18,7 +18,16 @@ LoadBot::~LoadBot() {
     }
 }
 
-void LoadBot::start(const asio::ip::tcp::endpoint& server) {
+void LoadBot::start(const asio::ip::tcp::endpoint& server, const asio::ip::address& from) {
+    std::error_code ec;
+    socket.open(server.protocol(), ec);
+    if (!ec) {
+        socket.bind(asio::ip::tcp::endpoint(from, 0), ec);
+    }
+    if (ec) {
+        fail("bind " + from.to_string() + ": " + ec.message());
+        return;
+    }
     auto self = shared_from_this();
     socket.async_connect(server, [self](std::error_code ec) {
         if (ec) {

@@ -38,7 +38,8 @@ public:
             std::chrono::milliseconds think, uint32_t seed);
     ~LoadBot();
 
-    void start(const asio::ip::tcp::endpoint& server);
+    // Connects from `from`, an address of this machine.
+    void start(const asio::ip::tcp::endpoint& server, const asio::ip::address& from);
     void stop();
     bool connected() const { return open; }
 

@@ -2,13 +2,18 @@
 // register, log in, match and play random legal games to their end, again and again, for a
 // bounded time; then the tool reports the connections held, games and moves per second, the
 // move relay latency beside a bare TCP echo's round trip measured in the same run, and the
-// server's CPU time per move.
+// server's CPU time per move. Each 16 bots share a source address of 127.1.0.0/16, like players
+// behind one router, within the 20 new accounts a minute the server allows an address. With
+// --hashing it measures the password hashing instead (HashingRun.h).
 //
 //   koralith-load --port P [--bots N] [--seconds S] [--think-ms T] [--server-pid PID]
+//   koralith-load --port P --hashing [--seconds S] [--server-pid PID]
 //
-// The server should run with --hash-cost min, or registering thousands of bots takes minutes.
+// For the bots the server should run with --hash-cost min, or registering thousands of them
+// takes minutes; for --hashing with its real cost.
 
 #include "EchoProbe.h"
+#include "HashingRun.h"
 #include "LoadBot.h"
 
 #include <algorithm>
@@ -32,12 +37,20 @@ struct Options {
     int echoClients = 64;
     long serverPid = 0;
     std::string prefix;
+    bool hashing = false;
 };
 
 bool parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string key = argv[i];
-        const long value = std::strtol(argv[i + 1], nullptr, 10);
+        if (key == "--hashing") {
+            o.hashing = true;
+            continue;
+        }
+        if (++i == argc) {
+            return false;
+        }
+        const long value = std::strtol(argv[i], nullptr, 10);
         if (key == "--port" && value > 0 && value < 65536) {
             o.port = static_cast<unsigned short>(value);
         } else if (key == "--bots" && value >= 2 && value <= 10000) {
@@ -51,12 +64,12 @@ bool parse(int argc, char** argv, Options& o) {
         } else if (key == "--server-pid" && value > 0) {
             o.serverPid = value;
         } else if (key == "--prefix") {
-            o.prefix = argv[i + 1];
+            o.prefix = argv[i];
         } else {
             return false;
         }
     }
-    return o.port != 0 && argc % 2 == 1;
+    return o.port != 0;
 }
 
 uint32_t percentile(std::vector<uint32_t>& v, double p) {
@@ -117,11 +130,14 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, o)) {
         std::fprintf(stderr, "usage: koralith-load --port P [--bots 2..10000] [--seconds 1..300]"
                              " [--think-ms T] [--echo-clients E] [--server-pid PID]"
-                             " [--prefix NAME]\n");
+                             " [--prefix NAME] [--hashing]\n");
         return 2;
     }
     if (o.prefix.empty()) {
         o.prefix = "bot" + std::to_string(getpid()) + "-";
+    }
+    if (o.hashing) {
+        return runHashing({o.port, o.seconds, o.serverPid, o.prefix});
     }
     rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
@@ -171,7 +187,7 @@ int main(int argc, char** argv) {
                                                      std::chrono::milliseconds(o.thinkMs),
                                                      uint32_t(started + 1));
                 bots.push_back(bot);
-                bot->start(server);
+                bot->start(server, asio::ip::address_v4(0x7F010001u + uint32_t(started / 16)));
             }
             const bool ready = started == o.bots && stats.loggedIn + stats.errors >= size_t(o.bots);
             if (ready || now - begun > std::chrono::seconds(120)) {

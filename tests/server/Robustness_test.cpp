@@ -8,24 +8,38 @@
 #include <regex>
 #include <thread>
 
-TEST_F(ServerTest, BadLengthsHeadersAndFloodsCloseOnlyThatConnection) {
+// Requests sent in the same write before what ends the connection are answered first.
+TEST_F(ServerTest, BadLengthsHeadersAndFloodsEndOnlyThatConnectionAfterTheAnswersBefore) {
     auto bystander = client("bystander");
-    std::vector<uint8_t> flood;
-    for (uint32_t seq = 1; seq <= 400; ++seq) {
-        const auto packet = buildRequestPacket(seq, EVENT_CANCELMATCH, nullptr);
-        flood.insert(flood.end(), packet.begin(), packet.end());
-    }
-    const std::vector<uint8_t> bad[] = {
-        {0, 1, 0, 1}, // a length of 64 KiB + 1
-        {0xFF, 0xFF, 0xFF, 0xFF},
-        {0, 0, 0, 0},
-        {0, 0, 0, 11},                                      // shorter than a request header
-        {0, 0, 0, 12, 0, 0, 0, 1, 0, 0, 0, 21, 0, 0, 0, 5}, // not the word 20
-        flood,
+    const auto requests = [](uint32_t count) {
+        std::vector<uint8_t> bytes;
+        for (uint32_t seq = 1; seq <= count; ++seq) {
+            const auto packet = buildRequestPacket(seq, EVENT_CANCELMATCH, nullptr);
+            bytes.insert(bytes.end(), packet.begin(), packet.end());
+        }
+        return bytes;
     };
-    for (const auto& bytes : bad) {
+    const auto afterThree = [&](std::vector<uint8_t> bad) {
+        std::vector<uint8_t> bytes = requests(3);
+        bytes.insert(bytes.end(), bad.begin(), bad.end());
+        return bytes;
+    };
+    const std::pair<std::vector<uint8_t>, uint32_t> cases[] = {
+        // what is sent, how much answered
+        {afterThree({0, 1, 0, 1}), 3}, // a length of 64 KiB + 1
+        {afterThree({0xFF, 0xFF, 0xFF, 0xFF}), 3},
+        {afterThree({0, 0, 0, 0}), 3},
+        {afterThree({0, 0, 0, 11}), 3}, // shorter than a request header
+        {afterThree({0, 0, 0, 12, 0, 0, 0, 1, 0, 0, 0, 21, 0, 0, 0, 5}), 3}, // not the word 20
+        {requests(400), 200}, // a flood: 200 a second are taken
+    };
+    for (const auto& [bytes, answered] : cases) {
         auto c = client();
         c->sendRaw(bytes);
+        for (uint32_t seq = 1; seq <= answered; ++seq) {
+            ASSERT_EQ(c->waitAnswer(EVENT_CANCELMATCH, seq).value_or(Message{}).ints(), Ints{0})
+                << bytes.size() << " " << seq;
+        }
         EXPECT_TRUE(c->closedByServer());
         expectServed(*bystander);
     }
