@@ -2,6 +2,7 @@
 
 #include "GBDirector.h"
 #include "HelloWorld.h"
+#include "audio/AudioEngine.h"
 
 #include <cstdio>
 
@@ -17,6 +18,7 @@ AppDelegate::~AppDelegate() {
     if (GBDirector* director = GBDirector::getInstance()) {
         director->stop();
     }
+    experimental::AudioEngine::end();
 }
 
 void AppDelegate::initGLContextAttrs() {

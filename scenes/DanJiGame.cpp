@@ -2,6 +2,7 @@
 
 #include "HelloWorld.h"
 #include "SceneSupport.h"
+#include "Sounds.h"
 
 USING_NS_CC;
 using scenes::designSize;
@@ -35,8 +36,153 @@ bool DanJiGame::init(int level_) {
     back->setScale(0.5f);
     createScoreLabel();
     scenes::addBackKey(this, [this] { goBack(); });
+    addOwnControls();
     startGame();
     return true;
+}
+
+// Small buttons of our own: Undo in the free space of the top row, left of the back button;
+// the review arrows below the board, shown only after a game.
+void DanJiGame::addOwnControls() {
+    const Size design = designSize();
+    const std::pair<const char*, std::function<void()>> small[] = {
+        {"images/undo.png", [this] { undo(); }}, {"images/hint.png", [this] { hint(); }}};
+    for (size_t i = 0; i < std::size(small); ++i) {
+        auto* button = scenes::addButton(this, small[i].first,
+                                         Vec2(245 + 105 * float(i), design.height - 100),
+                                         nullptr, nullptr);
+        button->addTouchEventListener([act = small[i].second](Ref*, ui::Widget::TouchEventType t) {
+            if (t == ui::Widget::TouchEventType::ENDED) {
+                act();
+            }
+        });
+    }
+    showLevelButton();
+    const char* arrows[] = {"images/prev.png", "images/next.png"};
+    for (int i = 0; i < 2; ++i) {
+        reviewButtons[i] = scenes::addButton(this, arrows[i],
+                                             Vec2(design.width / 2 + (i == 0 ? -45 : 45), 160),
+                                             nullptr, nullptr);
+        reviewButtons[i]->addTouchEventListener([this, i](Ref*, ui::Widget::TouchEventType type) {
+            if (type == ui::Widget::TouchEventType::ENDED) {
+                review(i == 0 ? -1 : 1);
+            }
+        });
+    }
+    auto* keys = EventListenerKeyboard::create();
+    keys->onKeyPressed = [this](EventKeyboard::KeyCode key, Event* event) { onKey(key, event); };
+    _eventDispatcher->addEventListenerWithSceneGraphPriority(keys, this);
+}
+
+void DanJiGame::onKey(EventKeyboard::KeyCode key, Event* event) {
+    switch (key) {
+    case EventKeyboard::KeyCode::KEY_Z:
+        if (static_cast<EventKeyboard*>(event)->isCtrlDown()) {
+            undo();
+        }
+        break;
+    case EventKeyboard::KeyCode::KEY_H:
+        hint();
+        break;
+    case EventKeyboard::KeyCode::KEY_LEFT_ARROW:
+        review(-1);
+        break;
+    case EventKeyboard::KeyCode::KEY_RIGHT_ARROW:
+        review(1);
+        break;
+    default:
+        break;
+    }
+}
+
+bool DanJiGame::undo() {
+    // The player's turn, with the player's move and the computer's answer after it on the board.
+    const size_t own = player.colour == kBlack ? 0 : 1; // the computer opened as black
+    if (!playing || !player.active || getStones().size() < own + 2) {
+        return false;
+    }
+    takeBack(2);
+    assisted = true;
+    showTurn(player.colour, "yourturn");
+    return true;
+}
+
+bool DanJiGame::hint() {
+    if (!playing || !player.active) {
+        return false;
+    }
+    clearHint();
+    const Point p = Opponent(Level::Hard, player.colour, nullptr).chooseMove(board);
+    if (!p.valid()) {
+        return false;
+    }
+    hintStone = Sprite::createWithTexture(sideStones[player.colour - 1]->getTexture());
+    hintStone->setOpacity(110);
+    getBoardSprite()->addChild(hintStone, 2);
+    hintStone->setPosition(pointPosition(p.x, p.y));
+    assisted = true;
+    return true;
+}
+
+void DanJiGame::clearHint() {
+    if (hintStone) {
+        hintStone->removeFromParentAndCleanup(true);
+        hintStone = nullptr;
+    }
+}
+
+Level DanJiGame::chosenLevel() {
+    Level level = Level::Normal;
+    parseLevel(UserDefault::getInstance()->getStringForKey("computerlevel", "normal"), level);
+    return level;
+}
+
+void DanJiGame::nextLevel() {
+    const Level next = chosenLevel() == Level::Easy     ? Level::Normal
+                       : chosenLevel() == Level::Normal ? Level::Hard
+                                                        : Level::Easy;
+    UserDefault::getInstance()->setStringForKey("computerlevel", levelName(next));
+    showLevelButton();
+}
+
+// One button per level in one place, the one of the next game's level shown: a touch on it
+// steps the choice on.
+void DanJiGame::showLevelButton() {
+    const Level levels[] = {Level::Easy, Level::Normal, Level::Hard};
+    for (int i = 0; i < 3; ++i) {
+        if (!levelButtons[i]) {
+            const std::string picture = std::string("images/") + levelName(levels[i]) + ".png";
+            levelButtons[i] = scenes::addButton(this, picture.c_str(),
+                                                Vec2(140, designSize().height - 100), nullptr,
+                                                nullptr);
+            levelButtons[i]->addTouchEventListener([this](Ref*, ui::Widget::TouchEventType t) {
+                if (t == ui::Widget::TouchEventType::ENDED) {
+                    nextLevel();
+                }
+            });
+        }
+        levelButtons[i]->setVisible(levels[i] == chosenLevel());
+    }
+}
+
+void DanJiGame::review(int step) {
+    if (playing || !resultButton) {
+        return;
+    }
+    const size_t shown = movesShown();
+    if (step < 0 && shown > 0) {
+        showMoves(shown - 1);
+    } else if (step > 0) {
+        showMoves(shown + 1);
+    }
+}
+
+void DanJiGame::showReview(bool shown) {
+    for (ui::Button* arrow : reviewButtons) {
+        if (arrow) {
+            arrow->setVisible(shown);
+        }
+    }
 }
 
 void DanJiGame::createScoreLabel() {
@@ -59,9 +205,14 @@ void DanJiGame::addScore(int delta) {
 
 void DanJiGame::startGame() {
     const int32_t colour = cocos2d::random() % 2 == 0 ? kBlack : kWhite;
+    assisted = false;
+    showReview(false);
     player.active = false;
     player.colour = colour;
     ai = AIPlayer(opponentOf(colour), level, this);
+    gameLevel = chosenLevel();
+    other = Opponent(gameLevel, opponentOf(colour), this, ++easySeed);
+    clearHint();
     createCursorStone(colour);
     const Size design = designSize();
     sideStones[colour - 1]->setPosition(Vec2(50, 100));
@@ -72,7 +223,7 @@ void DanJiGame::startGame() {
         showTurn(colour, "yourturn");
     } else {
         showTurn(colour, "computerturn");
-        ai.think(board); // the computer opens
+        computerThinks(); // the computer opens
     }
 }
 
@@ -99,14 +250,26 @@ bool DanJiGame::placeAndJudge(int x, int y, int32_t colour, bool byUser) {
 
 void DanJiGame::playChess(int x, int y) {
     player.endTurn();
+    clearHint();
+    scenes::play(scenes::Sound::Stone);
     if (!placeAndJudge(x, y, player.colour, true)) {
         showTurn(player.colour, "computerturn");
+        computerThinks();
+    }
+}
+
+void DanJiGame::computerThinks() {
+    if (gameLevel == Level::Normal) {
         ai.think(board);
+    } else {
+        other.think(board);
     }
 }
 
 void DanJiGame::computerMove(int x, int y) {
     ai.endTurn();
+    other.endTurn();
+    scenes::play(scenes::Sound::OpponentStone);
     if (!placeAndJudge(x, y, ai.colour, false)) {
         player.active = true;
         showTurn(player.colour, "yourturn");
@@ -116,7 +279,7 @@ void DanJiGame::computerMove(int x, int y) {
 void DanJiGame::onFiveInRow(bool localPlayer) {
     playing = false;
     if (localPlayer) {
-        addScore(2 * stake);
+        addScore(assisted ? 0 : 2 * stake); // an assisted win pays no bonus
         gameOver(kWon);
     } else {
         gameOver(kLost);
@@ -125,7 +288,11 @@ void DanJiGame::onFiveInRow(bool localPlayer) {
 
 void DanJiGame::gameOver(int result) {
     showTurn(player.colour, result == kWon ? "youwon" : result == kLost ? "youlost" : "draw");
+    scenes::play(result == kWon    ? scenes::Sound::Won
+                 : result == kLost ? scenes::Sound::Lost
+                                   : scenes::Sound::Draw);
     markFiveOfLastStone();
+    showReview(true);
     const Size design = designSize();
     resultButton =
         scenes::addButton(this, StringUtils::format("images/gameover%d.png", result).c_str(),

@@ -3,8 +3,16 @@
 // are drawn at random for every game; the computer answers within the user's own touch. A
 // score kept in the settings store ("score", 50 when missing) pays a stake of 2 * level + 2 on
 // entering the scene and earns twice the stake for a win and the stake for a draw.
+//
+// Additions of our own, in free space: the computer's level (Easy, Normal, Hard; Normal is the
+// opponent described above), chosen with a small button for the next game and remembered
+// ("computerlevel"); Undo (Ctrl+Z) takes back the player's last move and the computer's answer,
+// Hint (H) marks the point the Hard level would play, until the next move; a game in which
+// either was used still counts, but its win pays no bonus. After a game, before the next, its
+// moves can be stepped through (Left and Right, or two small buttons).
 
 #include "AIPlayer.h"
+#include "Opponent.h"
 #include "ChessRole.h"
 #include "GoBangGame.h"
 #include "ui/CocosGUI.h"
@@ -32,6 +40,20 @@ public:
 
     int32_t getUserColour() const { return player.colour; }
     int32_t getScore() const { return score; }
+    // Takes back the player's last move and the computer's answer; false when there is none, or
+    // the game is over.
+    bool undo();
+    // One move back or forward through a finished game.
+    void review(int step);
+    // Marks the point the Hard level would play for the player; false when it is not the
+    // player's turn.
+    bool hint();
+    bool isAssisted() const { return assisted; }
+    // The level of this game, and the one chosen for the next.
+    Level getLevel() const { return gameLevel; }
+    static Level chosenLevel();
+    // Steps the choice for the next game on (Easy, Normal, Hard, Easy ...).
+    void nextLevel();
 
 private:
     DanJiGame() = default;
@@ -42,6 +64,12 @@ private:
     void onBack(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
     // What the back button does; Escape does the same.
     void goBack();
+    void addOwnControls();
+    void onKey(cocos2d::EventKeyboard::KeyCode key, cocos2d::Event* event);
+    void showReview(bool shown);
+    void computerThinks();
+    void clearHint();
+    void showLevelButton();
     void onResult(cocos2d::Ref* sender, cocos2d::ui::TouchEventType type);
 
     Player player;
@@ -51,4 +79,11 @@ private:
     int32_t stake = 2;
     cocos2d::ui::Text* scoreLabel = nullptr;
     cocos2d::ui::Button* resultButton = nullptr;
+    bool assisted = false; // undo (or a hint) was used in this game
+    cocos2d::ui::Button* reviewButtons[2] = {};
+    cocos2d::ui::Button* levelButtons[3] = {}; // Easy, Normal, Hard
+    cocos2d::Sprite* hintStone = nullptr;
+    Level gameLevel = Level::Normal;
+    Opponent other; // the computer at Easy or Hard; Normal is `ai`
+    uint64_t easySeed = 0;
 };

@@ -5,6 +5,7 @@
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "SceneSupport.h"
+#include "Sounds.h"
 #include "TextBounds.h"
 
 #include <cstdlib>
@@ -174,6 +175,7 @@ void GBNetGame::onChessResponse(const ResponseDataPack& pack) {
         return;
     }
     putChess(*x, *y, myColour);
+    play(Sound::Stone);
     myTurn = false;
     stopClock();
     if (*over == 1) {
@@ -199,6 +201,7 @@ void GBNetGame::onOppChess(const ResponseDataPack& pack) {
         return;
     }
     putChess(*x, *y, opponentOf(myColour));
+    play(Sound::OpponentStone);
     stopClock();
     if (*over == 1) {
         gameOver(resultFor(*outcome, myColour));
@@ -252,6 +255,7 @@ void GBNetGame::gameOver(int result) {
     // The clock has no move left to count; the turn line says how it ended.
     timeText->setString("");
     showTurn(myColour, result == 1 ? "youwon" : result == 2 ? "youlost" : "draw");
+    play(result == 1 ? Sound::Won : result == 2 ? Sound::Lost : Sound::Draw);
     markFiveOfLastStone();
     requestUserInfo();
     const Size design = designSize();

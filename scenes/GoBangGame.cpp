@@ -2,6 +2,7 @@
 
 #include "GBDirector.h"
 #include "SceneSupport.h"
+#include "Sounds.h"
 
 #include <algorithm>
 #include <cassert>
@@ -48,6 +49,17 @@ bool GoBangGame::init() {
     turnText->setColor(Color3B(250, 236, 205));
     addChild(turnText);
     turnText->setPosition(Vec2(scenes::designSize().width / 2, kTurnLineY));
+
+    // Keys every game shares: N for the move numbers, M for the sounds.
+    auto* keys = EventListenerKeyboard::create();
+    keys->onKeyPressed = [this](EventKeyboard::KeyCode key, Event*) {
+        if (key == EventKeyboard::KeyCode::KEY_N) {
+            toggleMoveNumbers();
+        } else if (key == EventKeyboard::KeyCode::KEY_M) {
+            scenes::toggleMute();
+        }
+    };
+    _eventDispatcher->addEventListenerWithSceneGraphPriority(keys, this);
 
     auto* listener = EventListenerTouchOneByOne::create();
     listener->onTouchBegan = [this](Touch* t, Event* e) { return onTouchBegan(t, e); };
@@ -110,8 +122,40 @@ void GoBangGame::putChess(int x, int y, int32_t colour) {
     stone->setPosition(at);
     highlight->setPosition(at);
     stones.push_back(stone);
+    // The number in the stone's middle, in the other stone's colour.
+    auto* number = ui::Text::create(std::to_string(stones.size()), "Arial", 15);
+    number->setColor(colour == kBlack ? Color3B(240, 236, 228) : Color3B(30, 30, 32));
+    stone->addChild(number);
+    number->setPosition(stone->getContentSize() / 2);
+    number->setVisible(moveNumbersShown());
     lastX = x;
     lastY = y;
+    moves.push_back(cellIndex(x, y));
+    shownMoves = moves.size();
+}
+
+void GoBangGame::takeBack(size_t count) {
+    for (; count > 0 && !stones.empty(); --count) {
+        stones.back()->removeFromParentAndCleanup(true);
+        stones.pop_back();
+        board[moves.back()] = kEmpty;
+        moves.pop_back();
+    }
+    shownMoves = moves.size();
+    lastX = moves.empty() ? -1 : moves.back() / kBoardSize;
+    lastY = moves.empty() ? -1 : moves.back() % kBoardSize;
+    highlight->setPosition(moves.empty() ? kOffScreen : pointPosition(lastX, lastY));
+}
+
+void GoBangGame::showMoves(size_t count) {
+    shownMoves = std::min(count, stones.size());
+    for (size_t i = 0; i < stones.size(); ++i) {
+        stones[i]->setVisible(i < shownMoves);
+    }
+    highlight->setPosition(shownMoves == 0 ? kOffScreen : stones[shownMoves - 1]->getPosition());
+    for (Sprite* mark : fiveMarks) {
+        mark->setVisible(shownMoves == stones.size());
+    }
 }
 
 void GoBangGame::markFiveOfLastStone() {
@@ -139,6 +183,20 @@ void GoBangGame::showTurn(int32_t colour, const char* key) {
                         director->getText(key));
 }
 
+bool GoBangGame::moveNumbersShown() {
+    return UserDefault::getInstance()->getIntegerForKey("movenumbers", 0) != 0;
+}
+
+void GoBangGame::toggleMoveNumbers() {
+    const bool shown = !moveNumbersShown();
+    UserDefault::getInstance()->setIntegerForKey("movenumbers", shown ? 1 : 0);
+    for (Sprite* stone : stones) {
+        for (Node* number : stone->getChildren()) {
+            number->setVisible(shown);
+        }
+    }
+}
+
 const std::string& GoBangGame::getTurnLine() const {
     return turnText->getString();
 }
@@ -152,6 +210,8 @@ void GoBangGame::clearBoard() {
         mark->removeFromParentAndCleanup(true);
     }
     fiveMarks.clear();
+    moves.clear();
+    shownMoves = 0;
     lastX = lastY = -1;
     std::fill(std::begin(board), std::end(board), kEmpty);
 }

@@ -52,6 +52,15 @@ public:
     // The turn line: "You play <colour> - <the text of `key`>" (keys "yourturn", "computerturn",
     // "opponentturn", "youwon", "youlost", "draw").
     void showTurn(int32_t colour, const char* key);
+    // Takes the last `count` stones off the board, the last-stone marker going back with them.
+    void takeBack(size_t count);
+    // Shows the game as it stood after its first `count` moves (a review of a finished game);
+    // the winning marks only with every move shown.
+    void showMoves(size_t count);
+    size_t movesShown() const { return shownMoves; }
+    // Move numbers on the stones, shown or not (N; remembered as "movenumbers").
+    void toggleMoveNumbers();
+    static bool moveNumbersShown();
     void createCursorStone(int32_t colour);
     // The nearest intersection to a point in the board picture's coordinates; may lie off the
     // board.
@@ -75,6 +84,8 @@ protected:
     std::vector<cocos2d::Sprite*> stones;
     cocos2d::Sprite* sideStones[2] = {};
     std::vector<cocos2d::Sprite*> fiveMarks;
+    std::vector<int> moves;  // the cells of the stones, in the order they were placed
+    size_t shownMoves = 0;   // all of them, unless a review shows fewer
     cocos2d::ui::Text* turnText = nullptr;
     int lastX = -1, lastY = -1; // the last stone placed
 

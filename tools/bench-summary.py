@@ -4,10 +4,10 @@
 Usage: tools/bench-summary.py OUT_DIR
 
 OUT_DIR holds what tools/bench.sh kept of each part's run: `commands.tsv` (part, command as
-run), the Google Benchmark JSON files (`koralith-bench-ai.json`, `koralith-bench-game.json`),
-and the printed lines of `game-figures.txt` and `load.txt`. Every figure is read from there; one
-that cannot be found is shown as "not measured" and the exit status is 1, so a renamed line or a
-failed part never passes for a result.
+run), the Google Benchmark JSON files (`koralith-bench-ai.json`, `koralith-bench-levels.json`,
+`koralith-bench-game.json`), and the printed lines of `game-figures.txt`, `load.txt` and
+`load-hashing.txt`. Every figure is read from there; one that cannot be found is shown as "not
+measured" and the exit status is 1, so a renamed line or a failed part never passes for a result.
 """
 import datetime
 import json
@@ -81,6 +81,18 @@ for depth in range(3):
     value = f"{', '.join(times)}; checksum `{checksum}`" if len(times) == 3 and checksum else None
     row(f"computer's move, depth {depth} (CPU time per move)", value, "koralith-bench-ai")
 
+# The levels against each other over a fixed seeded set of openings, and each level's time per
+# move over every move of those games.
+_, levels_context = benchmarks("koralith-bench-levels")
+pairs = [levels_context.get(k) for k in ("hard vs normal", "normal vs easy")]
+row("computer levels: Hard's wins against Normal, Normal's against Easy",
+    f"Hard {pairs[0]}; Normal {pairs[1]}" if all(pairs) else None, "koralith-bench-levels")
+levels = ("easy", "normal", "hard")
+times = [levels_context.get(f"{level} move") for level in levels]
+row("computer levels: CPU time per move in those games",
+    "; ".join(f"{level} {t}" for level, t in zip(levels, times)) if all(times) else None,
+    "koralith-bench-levels")
+
 figures = read("game-figures.txt")
 for label, figure in [
     ("start to first frame", "game: start to first frame"),
@@ -109,6 +121,19 @@ row("server: move relay p99 against a bare TCP echo's p99",
     relay and echo and ratio and
     f"{relay.group(1)} µs against {echo.group(1)} µs (ratio {ratio})", "load")
 row("server: CPU time per relayed move", per_move and per_move.replace(" us", " µs"), "load")
+
+# Logins at the server's real hash cost (HashingRun.h).
+hashing = read("load-hashing.txt")
+alone = re.match(r"p50 (\d+) ms", printed(hashing, "one login alone") or "")
+at_once = re.search(r"p99 (\d+) ms", printed(hashing, "16 logins at once") or "")
+flooded = re.match(r"p50 (\d+) ms, p99 (\d+) ms", printed(hashing, "login under flood") or "")
+stop = printed(hashing, "stop under flood")
+row("server: 16 logins at once, p99, against one login alone (real hash cost)",
+    at_once and alone and f"{at_once.group(1)} ms against {alone.group(1)} ms", "load-hashing")
+row("server: login from a clean address under a registration flood from 4 addresses "
+    "x 64 connections (real hash cost), p50 / p99",
+    flooded and f"{flooded.group(1)} ms / {flooded.group(2)} ms", "load-hashing")
+row("server: stop (SIGTERM) under that flood", stop, "load-hashing")
 
 # The machine and the commit the figures belong to.
 with open("/proc/cpuinfo", encoding="utf-8") as f:

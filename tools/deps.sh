@@ -8,7 +8,8 @@ packages=(
     build-essential cmake pkg-config
     clang-14 libclang-rt-14-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation2
+    libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libsdl2-mixer-dev libfontconfig-dev
+    fonts-liberation2
     libpugixml-dev
     libasio-dev libsqlite3-dev libsodium-dev
     python3

@@ -48,12 +48,13 @@ void forEachNode(Node* node, void (*visit)(Node*, void*), void* context) {
     }
 }
 
+// The layer's own lines and notices: what a stream of pushes could pile up. The numbers on the
+// stones are bounded by the board and not counted.
 size_t textsIn(Node* layer) {
     size_t count = 0;
-    forEachNode(
-        layer,
-        [](Node* n, void* c) { *static_cast<size_t*>(c) += dynamic_cast<ui::Text*>(n) != nullptr; },
-        &count);
+    for (Node* child : layer->getChildren()) {
+        count += dynamic_cast<ui::Text*>(child) != nullptr;
+    }
     return count;
 }
 

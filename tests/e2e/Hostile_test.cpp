@@ -66,10 +66,11 @@ protected:
         push(EVENT_MATCHRES, {1, kMe, kThem});
         return reach<GBNetGame>();
     }
+    // The texts on the screen (the move numbers are hidden unless asked for).
     size_t labels() const {
         size_t n = 0;
         for (Node* node : h->allNodes()) {
-            n += dynamic_cast<ui::Text*>(node) != nullptr;
+            n += dynamic_cast<ui::Text*>(node) != nullptr && EngineHarness::isShown(node);
         }
         return n;
     }

@@ -134,7 +134,8 @@ usr/share/koralith/res/icon/koralith.png
 usr/share/koralith/res/text.xml
 usr/share/man/man6/koralith-server.6
 LIST
-    cd "$source/res" && find images -name '*.png' | sed 's|^|usr/share/koralith/res/|'
+    cd "$source/res" && { find images -name '*.png' && find sounds -name '*.wav'; } |
+        sed 's|^|usr/share/koralith/res/|'
 )
 expected=$(sort <<<"$expected")
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)

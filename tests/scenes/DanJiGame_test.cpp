@@ -5,6 +5,7 @@
 #include "DanJiGame.h"
 #include "HelloWorld.h"
 #include "SceneFixture.h"
+#include "audio/AudioEngine.h"
 
 USING_NS_CC;
 
@@ -135,7 +136,7 @@ TEST_F(SinglePlayerTest, CompletingFiveWinsTwiceTheStakeAndTheResultRestartsFree
     play(0, 0);
     EXPECT_EQ(cell(0, 0), kEmpty);
     h.tap(picture);
-    EXPECT_EQ(buttons().size(), 1u); // the back button alone
+    EXPECT_EQ(button("images/gameover1.png"), nullptr);
     EXPECT_TRUE(game->isPlaying());
     EXPECT_TRUE(game->getFiveMarks().empty());
     EXPECT_EQ(stored(), 52);
@@ -212,6 +213,62 @@ TEST_F(SinglePlayerTest, AWholeGameByTouchesEndsWithTheScoreItsResultEarns) {
         }
         EXPECT_EQ(earned, std::vector<int>{stored()});
     }
+}
+
+// Additions of our own: undo and hint (a win with them pays no bonus), the review of a finished
+// game, the level for the next game, move numbers, and the sounds asked for (and M to mute).
+TEST_F(SinglePlayerTest, UndoHintReviewLevelsNumbersAndSounds) {
+    std::vector<std::string> sounds;
+    experimental::AudioEngine::setPlayListener([&](const std::string& f) { sounds.push_back(f); });
+    enter(kBlack);
+    EXPECT_FALSE(game->undo()); // nothing to take back yet
+    play(3, 3);
+    EXPECT_EQ(sounds, (std::vector<std::string>{"sounds/stone.wav", "sounds/opponent.wav"}));
+    h.key(EventKeyboard::KeyCode::KEY_Z, false);
+    EXPECT_EQ(game->getStones().size(), 2u); // Z alone is no undo
+    h.pressKey(EventKeyboard::KeyCode::KEY_LEFT_CTRL);
+    h.key(EventKeyboard::KeyCode::KEY_Z);
+    h.releaseKey(EventKeyboard::KeyCode::KEY_LEFT_CTRL);
+    EXPECT_TRUE(game->getStones().empty());
+    EXPECT_TRUE(game->isAssisted());
+
+    // The hint is a faint stone of ours where the strong level would play, gone with the move.
+    h.key(EventKeyboard::KeyCode::KEY_H);
+    const auto faint = [&] {
+        return h.find<Sprite>([](Sprite* s) { return s->getOpacity() == 110; });
+    };
+    ASSERT_NE(faint(), nullptr);
+    h.key(EventKeyboard::KeyCode::KEY_N); // numbers on, remembered
+    h.key(EventKeyboard::KeyCode::KEY_M); // muted, remembered
+    sounds.clear();
+    setUp(kBlack, {{3, 7}, {4, 7}, {5, 7}, {6, 7}});
+    play(7, 7);
+    EXPECT_EQ(faint(), nullptr);
+    EXPECT_TRUE(sounds.empty());
+    EXPECT_EQ(stored(), 48); // an assisted win: no bonus
+    EXPECT_TRUE(GoBangGame::moveNumbersShown());
+    EXPECT_NE(h.findText("5"), nullptr); // the fifth stone's number
+
+    // Review: back and forth through the moves, the winning marks only at the end.
+    const size_t all = game->getStones().size();
+    h.key(EventKeyboard::KeyCode::KEY_LEFT_ARROW);
+    EXPECT_EQ(game->movesShown(), all - 1);
+    EXPECT_FALSE(EngineHarness::isShown(game->getStones().back()));
+    EXPECT_FALSE(EngineHarness::isShown(game->getFiveMarks().front()));
+    h.tap(button("images/next.png"));
+    EXPECT_EQ(game->movesShown(), all);
+    EXPECT_TRUE(EngineHarness::isShown(game->getFiveMarks().front()));
+
+    // The level: the button chooses the next game's, remembered; this game keeps its own.
+    EXPECT_EQ(game->getLevel(), Level::Normal);
+    h.tap(button("images/normal.png"));
+    EXPECT_EQ(DanJiGame::chosenLevel(), Level::Hard);
+    EXPECT_EQ(game->getLevel(), Level::Normal);
+    h.tap(button("images/gameover1.png"));
+    EXPECT_EQ(game->getLevel(), Level::Hard);
+    EXPECT_FALSE(game->isAssisted());
+    EXPECT_FALSE(EngineHarness::isShown(button("images/next.png")));
+    experimental::AudioEngine::setPlayListener(nullptr);
 }
 
 } // namespace
