@@ -48,9 +48,9 @@ void DanJiGame::addOwnControls() {
     const std::pair<const char*, std::function<void()>> small[] = {
         {"images/undo.png", [this] { undo(); }}, {"images/hint.png", [this] { hint(); }}};
     for (size_t i = 0; i < std::size(small); ++i) {
-        auto* button = scenes::addButton(this, small[i].first,
-                                         Vec2(245 + 105 * float(i), design.height - 100),
-                                         nullptr, nullptr);
+        auto* button =
+            scenes::addButton(this, small[i].first, Vec2(245 + 105 * float(i), design.height - 100),
+                              nullptr, nullptr);
         button->addTouchEventListener([act = small[i].second](Ref*, ui::Widget::TouchEventType t) {
             if (t == ui::Widget::TouchEventType::ENDED) {
                 act();
@@ -60,9 +60,8 @@ void DanJiGame::addOwnControls() {
     showLevelButton();
     const char* arrows[] = {"images/prev.png", "images/next.png"};
     for (int i = 0; i < 2; ++i) {
-        reviewButtons[i] = scenes::addButton(this, arrows[i],
-                                             Vec2(design.width / 2 + (i == 0 ? -45 : 45), 160),
-                                             nullptr, nullptr);
+        reviewButtons[i] = scenes::addButton(
+            this, arrows[i], Vec2(design.width / 2 + (i == 0 ? -45 : 45), 160), nullptr, nullptr);
         reviewButtons[i]->addTouchEventListener([this, i](Ref*, ui::Widget::TouchEventType type) {
             if (type == ui::Widget::TouchEventType::ENDED) {
                 review(i == 0 ? -1 : 1);
@@ -152,9 +151,8 @@ void DanJiGame::showLevelButton() {
     for (int i = 0; i < 3; ++i) {
         if (!levelButtons[i]) {
             const std::string picture = std::string("images/") + levelName(levels[i]) + ".png";
-            levelButtons[i] = scenes::addButton(this, picture.c_str(),
-                                                Vec2(140, designSize().height - 100), nullptr,
-                                                nullptr);
+            levelButtons[i] = scenes::addButton(
+                this, picture.c_str(), Vec2(140, designSize().height - 100), nullptr, nullptr);
             levelButtons[i]->addTouchEventListener([this](Ref*, ui::Widget::TouchEventType t) {
                 if (t == ui::Widget::TouchEventType::ENDED) {
                     nextLevel();

@@ -12,9 +12,9 @@
 // moves can be stepped through (Left and Right, or two small buttons).
 
 #include "AIPlayer.h"
-#include "Opponent.h"
 #include "ChessRole.h"
 #include "GoBangGame.h"
+#include "Opponent.h"
 #include "ui/CocosGUI.h"
 
 #include <cstdint>

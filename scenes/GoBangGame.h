@@ -84,8 +84,8 @@ protected:
     std::vector<cocos2d::Sprite*> stones;
     cocos2d::Sprite* sideStones[2] = {};
     std::vector<cocos2d::Sprite*> fiveMarks;
-    std::vector<int> moves;  // the cells of the stones, in the order they were placed
-    size_t shownMoves = 0;   // all of them, unless a review shows fewer
+    std::vector<int> moves; // the cells of the stones, in the order they were placed
+    size_t shownMoves = 0;  // all of them, unless a review shows fewer
     cocos2d::ui::Text* turnText = nullptr;
     int lastX = -1, lastY = -1; // the last stone placed
 

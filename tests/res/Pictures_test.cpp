@@ -8,8 +8,8 @@
 // sprite is placed by its centre.
 TEST(Pictures, EveryPictureLoadsAndTheStonesAreCentred) {
     for (const char* name : {"chessback", "black", "white", "highlight", "selectback", "gameover0",
-                             "gameover1", "gameover2", "danjigame", "netgame", "exitgame",
-                             "login", "regist", "back", "joinmatch", "quitmatch", "waitmatch"}) {
+                             "gameover1", "gameover2", "danjigame", "netgame", "exitgame", "login",
+                             "regist", "back", "joinmatch", "quitmatch", "waitmatch"}) {
         EXPECT_TRUE(Picture(name).loaded()) << name;
     }
     const struct {
