@@ -8,12 +8,15 @@ ASAN  := build-asan
 TSAN  := build-tsan
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-main test-asan test-tsan play bench format clean
+.PHONY: all deps deps-test build test test-main test-asan test-tsan play bench format clean
 
 all: build
 
 deps:
 	@bash tools/deps.sh
+
+deps-test:
+	@bash tools/deps.sh --test
 
 build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
@@ -27,7 +30,7 @@ test:
 	@$(MAKE) --no-print-directory test-tsan
 	@echo "make test: all test runs passed"
 
-test-main: build
+test-main: build deps-test
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The sanitizer trees keep assertions (no NDEBUG) and treat warnings as errors; the product tree
@@ -57,7 +60,7 @@ test-tsan: deps
 play: build
 	@bash tools/play.sh $(BUILD)
 
-bench: build
+bench: build deps-test
 	@bash tools/bench.sh $(BUILD)
 
 format:
