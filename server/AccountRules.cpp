@@ -1,93 +1,72 @@
 #include "AccountRules.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <optional>
-#include <utility>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/uspoof.h>
+#include <unicode/utf8.h>
 #include <vector>
 
 namespace {
 
-// The code point starting at text[i] and its length in bytes; length 0 when the bytes there are
-// not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
-uint32_t decode(const std::string& text, size_t i, size_t& length) {
-    const auto byte = [&](size_t k) { return uint8_t(text[k]); };
-    const uint8_t lead = byte(i);
-    length = 0;
-    uint32_t cp;
-    size_t n;
-    uint32_t min;
-    if (lead < 0x80) {
-        length = 1;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        cp = lead & 0x1F, n = 2, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        cp = lead & 0x0F, n = 3, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        cp = lead & 0x07, n = 4, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + n > text.size()) {
-        return 0;
-    }
-    for (size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        cp = cp << 6 | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        return 0;
-    }
-    length = n;
-    return cp;
-}
-
-// Code points that draw nothing or turn the text around them: format characters (zero-width
-// space and joiners, the bidi embeddings, overrides, isolates and marks, word joiner, BOM and
-// the rest of Unicode's default-ignorables: soft hyphen, Hangul fillers, variation selectors,
-// tags), line and paragraph separators, and the interlinear annotation marks. A name with one
-// looks like another name, or makes the text around it on screen read differently.
-bool invisible(uint32_t cp) {
-    static constexpr std::pair<uint32_t, uint32_t> ranges[] = {
-        {0x00AD, 0x00AD},   {0x034F, 0x034F}, {0x061C, 0x061C},   {0x115F, 0x1160},
-        {0x17B4, 0x17B5},   {0x180B, 0x180F}, {0x200B, 0x200F},   {0x2028, 0x202E},
-        {0x2060, 0x206F},   {0x3164, 0x3164}, {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},
-        {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFFB}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
-        {0xE0000, 0xE0FFF},
-    };
-    for (const auto& [first, last] : ranges) {
-        if (cp >= first && cp <= last) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Unicode's space separators, and the braille blank that fonts draw as one.
-bool blank(uint32_t cp) {
-    return cp == 0x20 || cp == 0xA0 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) ||
-           cp == 0x202F || cp == 0x205F || cp == 0x3000 || cp == 0x2800;
-}
-
-// The code points of `text`; nothing when it is not well-formed UTF-8.
-std::optional<std::vector<uint32_t>> codePoints(const std::string& text) {
-    std::vector<uint32_t> out;
-    for (size_t i = 0; i < text.size();) {
-        size_t length = 0;
-        out.push_back(decode(text, i, length));
-        if (length == 0) {
+// The code points of `text`; nothing when it is not well-formed UTF-8 (overlong forms,
+// surrogates and values past U+10FFFF included).
+std::optional<std::vector<UChar32>> codePoints(const std::string& text) {
+    std::vector<UChar32> out;
+    const int32_t length = int32_t(std::min<size_t>(text.size(), INT32_MAX));
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(text.data(), i, length, c);
+        if (c < 0) {
             return std::nullopt;
         }
-        i += length;
+        out.push_back(c);
     }
     return out;
 }
 
-bool control(uint32_t cp) {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+// A name with one of these looks like another name, or makes the text around it on screen read
+// differently: what draws nothing (format characters such as zero-width joiners and the BOM,
+// Hangul fillers, variation selectors: Unicode's default-ignorables), bidi embeddings, overrides
+// and isolates, line breaks, and what no font draws alike (unassigned and private-use).
+bool invisible(UChar32 c) {
+    switch (u_charType(c)) {
+    case U_CONTROL_CHAR:
+    case U_FORMAT_CHAR:
+    case U_LINE_SEPARATOR:
+    case U_PARAGRAPH_SEPARATOR:
+    case U_UNASSIGNED:
+    case U_PRIVATE_USE_CHAR:
+        return true;
+    default:
+        return u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+    }
+}
+
+// Unicode's space separators, and the braille blank that fonts draw as one.
+bool blank(UChar32 c) {
+    return u_charType(c) == U_SPACE_SEPARATOR || c == 0x2800;
+}
+
+// Fullwidth and halfwidth forms, which the width mapping turns into their ordinary forms.
+bool widthForm(UChar32 c) {
+    const int32_t type = u_getIntPropertyValue(c, UCHAR_DECOMPOSITION_TYPE);
+    return type == U_DT_WIDE || type == U_DT_NARROW;
+}
+
+// Made once and never changed, so that any thread may use it; never closed, since a database
+// thread may still be keying a name while the process ends.
+const USpoofChecker* spoofChecker() {
+    static const USpoofChecker* const checker = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        USpoofChecker* made = uspoof_open(&status);
+        uspoof_setRestrictionLevel(made, USPOOF_HIGHLY_RESTRICTIVE);
+        // Invisible: the same mark twice on one letter draws as once.
+        uspoof_setChecks(made, USPOOF_RESTRICTION_LEVEL | USPOOF_INVISIBLE, &status);
+        return U_SUCCESS(status) ? made : nullptr; // without it every name is refused
+    }();
+    return checker;
 }
 
 } // namespace
@@ -97,17 +76,55 @@ bool wellFormedUserName(const std::string& name) {
         return false;
     }
     const auto cps = codePoints(name);
-    return cps && std::none_of(cps->begin(), cps->end(), control);
+    return cps && std::none_of(cps->begin(), cps->end(),
+                               [](UChar32 c) { return u_charType(c) == U_CONTROL_CHAR; });
 }
 
 bool validUserName(const std::string& name) {
     if (!wellFormedUserName(name)) {
         return false;
     }
-    const std::vector<uint32_t> cps = *codePoints(name);
+    const std::vector<UChar32> cps = *codePoints(name);
     // A name of blanks only starts with one.
-    return !blank(cps.front()) && !blank(cps.back()) &&
-           std::none_of(cps.begin(), cps.end(), invisible);
+    if (blank(cps.front()) || blank(cps.back()) || std::any_of(cps.begin(), cps.end(), invisible) ||
+        std::any_of(cps.begin(), cps.end(), widthForm)) {
+        return false;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(name);
+    const bool nfc = icu::Normalizer2::getNFCInstance(status)->isNormalized(text, status);
+    const int32_t spoofing = uspoof_check2UnicodeString(spoofChecker(), text, nullptr, &status);
+    return U_SUCCESS(status) && nfc && spoofing == 0;
+}
+
+std::optional<std::string> nameKey(const std::string& name) {
+    const auto cps = codePoints(name);
+    if (!cps) {
+        return std::nullopt;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfkc = icu::Normalizer2::getNFKCInstance(status);
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) {
+        return std::nullopt;
+    }
+    icu::UnicodeString mapped;
+    for (UChar32 c : *cps) {
+        icu::UnicodeString ordinary;
+        if (widthForm(c) && nfkc->getRawDecomposition(c, ordinary)) {
+            mapped += ordinary;
+        } else {
+            mapped += c;
+        }
+    }
+    const icu::UnicodeString folded = nfc->normalize(mapped.foldCase(), status);
+    icu::UnicodeString skeleton;
+    uspoof_getSkeletonUnicodeString(spoofChecker(), 0, folded, skeleton, &status);
+    if (U_FAILURE(status)) {
+        return std::nullopt;
+    }
+    std::string key;
+    return skeleton.toUTF8String(key);
 }
 
 bool validDigest(const std::string& digest) {

@@ -1,10 +1,14 @@
 #include "AccountStore.h"
 
+#include "AccountRules.h"
 #include "Log.h"
 
 #include <cmath>
+#include <optional>
+#include <set>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -32,15 +36,10 @@ constexpr const char* kSchema[] = {
     "CREATE INDEX games_white ON games(white)",
 };
 
-// Version 2: a name is taken whatever the case of its ASCII letters. name_key is the name as
-// SQLite's built-in lower() gives it (ASCII letters only; other letters keep their case), and
-// it is unique. Version 1 took names that differ only in case: the oldest of each such group
-// gets the key and the others none (a unique column may repeat NULL), so that every one of them
-// still logs in by its exact name and a new name matching them in any case is refused.
+// Version 2: name_key, unique, so that a name is taken whatever its case. Version 3 fills it
+// with nameKey (keyNamesAgain), which makes one name of what only looks alike.
 constexpr const char* kToVersion2[] = {
     "ALTER TABLE users ADD COLUMN name_key TEXT",
-    ("UPDATE users SET name_key = lower(name)"
-     " WHERE id IN (SELECT MIN(id) FROM users GROUP BY lower(name))"),
     "CREATE UNIQUE INDEX users_name_key ON users(name_key)",
 };
 
@@ -194,8 +193,9 @@ bool AccountStore::prepareAll(std::string& error) {
     for (const char* sql : kToVersion2) {
         ok = ok && (version >= 2 || exec(sql));
     }
+    ok = ok && (version >= 3 || keyNamesAgain());
     ok = ok &&
-         (version == kSchemaVersion || exec("INSERT INTO schema_version (version) VALUES (2)"));
+         (version == kSchemaVersion || exec("INSERT INTO schema_version (version) VALUES (3)"));
     if (!ok || !exec("COMMIT")) {
         error = sqlite3_errmsg(db);
         exec("ROLLBACK");
@@ -203,7 +203,7 @@ bool AccountStore::prepareAll(std::string& error) {
     }
     const std::pair<sqlite3_stmt**, const char*> statements[] = {
         {&insertUser, "INSERT INTO users (name, name_key, secret, created)"
-                      " VALUES (?1, lower(?1), ?2, ?3)"},
+                      " VALUES (?1, ?2, ?3, ?4)"},
         {&selectSecret, "SELECT id, secret FROM users WHERE name = ?"},
         {&selectInfo, "SELECT name, score, wins, losses, draws FROM users WHERE id = ?"},
         {&updateScore, "UPDATE users SET score = ?, wins = wins + ?, losses = losses + ?,"
@@ -225,13 +225,49 @@ bool AccountStore::prepareAll(std::string& error) {
     return true;
 }
 
+// Names taken before a key made them one (whatever their case before version 2, what only looks
+// alike before version 3): the oldest account of each such group owns the key and the others
+// have none (a unique column may repeat NULL), so that each still logs in by its exact name and
+// no new name like theirs is taken.
+bool AccountStore::keyNamesAgain() {
+    std::vector<std::pair<int, std::string>> users;
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT id, name FROM users ORDER BY id", -1, &s, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        users.emplace_back(sqlite3_column_int(s, 0), columnText(s, 1));
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(s);
+    s = nullptr;
+    bool ok = rc == SQLITE_DONE && exec("UPDATE users SET name_key = NULL") &&
+              sqlite3_prepare_v2(db, "UPDATE users SET name_key = ? WHERE id = ?", -1, &s,
+                                 nullptr) == SQLITE_OK;
+    std::set<std::string> owned;
+    for (auto user = users.begin(); ok && user != users.end(); ++user) {
+        const std::optional<std::string> key = nameKey(user->second);
+        if (key && owned.insert(*key).second) {
+            Use use(s);
+            bindText(s, 1, *key);
+            sqlite3_bind_int(s, 2, user->first);
+            ok = sqlite3_step(s) == SQLITE_DONE;
+        }
+    }
+    sqlite3_finalize(s);
+    return ok;
+}
+
 AccountStore::AddResult AccountStore::addUser(const std::string& name, const std::string& secret,
                                               int32_t& id) {
     reportIfUnlinked();
+    const std::optional<std::string> key = nameKey(name);
+    if (!key) {
+        return AddResult::Failed;
+    }
     Use use(insertUser);
     bindText(insertUser, 1, name);
-    bindText(insertUser, 2, secret);
-    bindText(insertUser, 3, utcText(std::time(nullptr)));
+    bindText(insertUser, 2, *key);
+    bindText(insertUser, 3, secret);
+    bindText(insertUser, 4, utcText(std::time(nullptr)));
     const int rc = sqlite3_step(insertUser);
     if (rc == SQLITE_DONE) {
         id = int32_t(sqlite3_last_insert_rowid(db));

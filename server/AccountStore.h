@@ -30,7 +30,7 @@ struct StoredUser {
 
 constexpr int32_t kStartingScore = 1500;
 // The version of the database layout this server writes; open() brings older ones up to it.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 class AccountStore {
 public:
@@ -40,7 +40,7 @@ public:
     AccountStore(const AccountStore&) = delete;
     AccountStore& operator=(const AccountStore&) = delete;
 
-    // Taken also when a name differing only in the case of ASCII letters is registered.
+    // Taken also when a name with the same nameKey is registered; Failed for a name without one.
     enum class AddResult { Added, Taken, Failed };
     AddResult addUser(const std::string& name, const std::string& secret, int32_t& id);
 
@@ -64,6 +64,7 @@ private:
     AccountStore(sqlite3* db, std::string path);
     bool prepareAll(std::string& error);
     bool exec(const char* sql);
+    bool keyNamesAgain();
     bool applyScores(const GameRecord& record);
     bool alreadyRecorded(const GameRecord& record);
     // Keeps why the last statement failed, before a rollback clears it.

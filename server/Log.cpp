@@ -1,16 +1,19 @@
 #include "Log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <poll.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr size_t kMaxQueuedBytes = 256 * 1024;
 
-std::string stamped(const char* text) {
+std::string stamped(const std::string& text) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -49,7 +52,36 @@ void logLine(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    processLog().write(stamped(text));
+    processLog().write(stamped(escapedForLog(text)));
+}
+
+std::string escapedForLog(std::string_view text) {
+    std::string out;
+    char code[16];
+    const int32_t length = int32_t(std::min<size_t>(text.size(), INT32_MAX));
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c;
+        U8_NEXT(text.data(), i, length, c);
+        if (c < 0) {
+            for (int32_t k = start; k < i; ++k) {
+                std::snprintf(code, sizeof code, "\\x{%02x}", unsigned(uint8_t(text[k])));
+                out += code;
+            }
+            continue;
+        }
+        const int8_t type = u_charType(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR || type == U_LINE_SEPARATOR ||
+                   type == U_PARAGRAPH_SEPARATOR) {
+            std::snprintf(code, sizeof code, "\\u{%x}", unsigned(c));
+            out += code;
+        } else {
+            out.append(text.substr(size_t(start), size_t(i - start)));
+        }
+    }
+    return out;
 }
 
 void stopLog(std::chrono::milliseconds limit) {
@@ -113,7 +145,7 @@ void LogWriter::run() {
         dropped = 0;
         lock.unlock();
         if (lost > 0) {
-            text += stamped(("... " + std::to_string(lost) + " log lines dropped\n").c_str());
+            text += stamped("... " + std::to_string(lost) + " log lines dropped\n");
         }
         writeAll(fd, text);
         lock.lock();

@@ -4,6 +4,8 @@
 // wait in a bounded queue that a thread of the log's own writes out, so a standard error that
 // nobody reads (a full pipe) cannot hold up the event loop. Lines that find the queue full are
 // dropped and counted; the count follows in a line of its own once the writer has caught up.
+// Everything logged goes through escapedForLog, so a client's text cannot break a line or
+// reorder what surrounds it.
 
 #include <chrono>
 #include <condition_variable>
@@ -11,9 +13,16 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// `text` with what would not read as written spelled out: control and format characters (bidi
+// controls among them) and the line and paragraph separators as \u{hex code point}, each byte
+// of ill-formed UTF-8 as \x{hex byte}, and the backslash as \\ so that none of these is
+// mistaken for an escape.
+std::string escapedForLog(std::string_view text);
 
 // Waits at most `limit` for the queued lines to be written, then gives up on a standard error
 // that does not take them (the writer is left blocked in its write until the process ends).

@@ -1,5 +1,6 @@
-// The log's queue in front of a descriptor nobody reads: lines beyond it are dropped, never
-// waited for, and each run of dropped lines is counted in a line of its own.
+// What a client sends is logged so that it reads as written, on the line of its event; and the
+// log's queue in front of a descriptor nobody reads: lines beyond it are dropped, never waited
+// for, and each run of dropped lines is counted in a line of its own.
 
 #include "Log.h"
 
@@ -8,6 +9,21 @@
 #include <regex>
 #include <thread>
 #include <unistd.h>
+
+TEST(Log, TextThatBreaksOrTurnsALineIsSpelledOut) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Łucja 李 ~!", "Łucja 李 ~!"},
+        {"ali\u202Ece\nx\r", "ali\\u{202e}ce\\u{a}x\\u{d}"},
+        {"a\u2028b\u2029\u200B\u2066", "a\\u{2028}b\\u{2029}\\u{200b}\\u{2066}"},
+        {"\t\x7F\xC2\x85\u00AD", "\\u{9}\\u{7f}\\u{85}\\u{ad}"},
+        {"cut\xE6\x9D", "cut\\x{e6}\\x{9d}"},
+        {"\xFF!\xC0\xAF", "\\x{ff}!\\x{c0}\\x{af}"},
+        {"a\\u{d}", "a\\\\u{d}"},
+    };
+    for (const auto& [text, logged] : cases) {
+        EXPECT_EQ(escapedForLog(text), logged) << text;
+    }
+}
 
 TEST(LogWriter, LinesPastAFullQueueAreDroppedAndTheirCountWrittenOnceTheReaderCatchesUp) {
     int ends[2];
