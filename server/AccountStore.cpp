@@ -43,6 +43,26 @@ constexpr const char* kToVersion2[] = {
     "CREATE UNIQUE INDEX users_name_key ON users(name_key)",
 };
 
+// Version 4, for the web face: each game keeps both players' ratings before and after it (older
+// games have none), one row tells who is online and how many games run, and the ranking reads
+// an index instead of sorting every user.
+constexpr const char* kToVersion4[] = {
+    "ALTER TABLE games ADD COLUMN black_before INTEGER",
+    "ALTER TABLE games ADD COLUMN black_after INTEGER",
+    "ALTER TABLE games ADD COLUMN white_before INTEGER",
+    "ALTER TABLE games ADD COLUMN white_after INTEGER",
+    ("CREATE TABLE status ("
+     " id INTEGER PRIMARY KEY CHECK (id = 1),"
+     " players_online INTEGER NOT NULL,"
+     " games_running INTEGER NOT NULL,"
+     " updated TEXT NOT NULL)"),
+    "CREATE INDEX users_rank ON users(score DESC, id)",
+};
+
+// Shorter while serving: a game's record that waits longer is tried again later, and meanwhile
+// the logins and user-info reads queued behind it on the database thread go on.
+constexpr int kBusyTimeoutMs = 1000;
+
 // Resets a statement however the caller leaves the scope.
 struct Use {
     explicit Use(sqlite3_stmt* s) : s(s) {}
@@ -129,8 +149,8 @@ AccountStore::AccountStore(sqlite3* db, std::string path) : db(db) {
 }
 
 AccountStore::~AccountStore() {
-    for (sqlite3_stmt* s :
-         {insertUser, selectSecret, selectInfo, updateScore, insertGame, selectGame}) {
+    for (sqlite3_stmt* s : {insertUser, selectSecret, selectInfo, updateScore, insertGame,
+                            selectGame, replaceStatus}) {
         sqlite3_finalize(s);
     }
     sqlite3_close(db);
@@ -194,8 +214,12 @@ bool AccountStore::prepareAll(std::string& error) {
         ok = ok && (version >= 2 || exec(sql));
     }
     ok = ok && (version >= 3 || keyNamesAgain());
-    ok = ok &&
-         (version == kSchemaVersion || exec("INSERT INTO schema_version (version) VALUES (3)"));
+    for (const char* sql : kToVersion4) {
+        ok = ok && (version >= 4 || exec(sql));
+    }
+    const std::string setVersion =
+        "INSERT INTO schema_version (version) VALUES (" + std::to_string(kSchemaVersion) + ")";
+    ok = ok && (version == kSchemaVersion || exec(setVersion.c_str()));
     if (!ok || !exec("COMMIT")) {
         error = sqlite3_errmsg(db);
         exec("ROLLBACK");
@@ -208,8 +232,11 @@ bool AccountStore::prepareAll(std::string& error) {
         {&selectInfo, "SELECT name, score, wins, losses, draws FROM users WHERE id = ?"},
         {&updateScore, "UPDATE users SET score = ?, wins = wins + ?, losses = losses + ?,"
                        " draws = draws + ? WHERE id = ?"},
-        {&insertGame, "INSERT INTO games (black, white, outcome, reason, moves, started, ended)"
-                      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
+        {&insertGame, "INSERT INTO games (black, white, outcome, reason, moves, started, ended,"
+                      " black_before, black_after, white_before, white_after)"
+                      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"},
+        {&replaceStatus, "INSERT OR REPLACE INTO status (id, players_online, games_running,"
+                         " updated) VALUES (1, ?1, ?2, ?3)"},
         {&selectGame, "SELECT 1 FROM games WHERE black = ?1 AND white = ?2 AND outcome = ?3"
                       " AND reason = ?4 AND moves = ?5 AND started = ?6 AND ended = ?7"},
     };
@@ -219,9 +246,7 @@ bool AccountStore::prepareAll(std::string& error) {
             return false;
         }
     }
-    // Shorter while serving: a game's record that waits longer is tried again later, and
-    // meanwhile the logins and user-info reads queued behind it on the database thread go on.
-    sqlite3_busy_timeout(db, 1000);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     return true;
 }
 
@@ -308,11 +333,11 @@ std::optional<UserInfo> AccountStore::userInfo(int32_t id) {
     return info;
 }
 
-bool AccountStore::applyScores(const GameRecord& r) {
+std::optional<AccountStore::Ratings> AccountStore::applyScores(const GameRecord& r) {
     const std::optional<UserInfo> black = userInfo(r.blackId);
     const std::optional<UserInfo> white = userInfo(r.whiteId);
     if (!black || !white) {
-        return false;
+        return std::nullopt;
     }
     const double blackScore = r.outcome == 0 ? 1.0 : r.outcome == 1 ? 0.0 : 0.5;
     const auto [blackRating, whiteRating] = eloUpdate(black->score, white->score, blackScore);
@@ -327,10 +352,10 @@ bool AccountStore::applyScores(const GameRecord& r) {
         sqlite3_bind_int(updateScore, 4, draw);
         sqlite3_bind_int(updateScore, 5, rows[side].first);
         if (sqlite3_step(updateScore) != SQLITE_DONE) {
-            return false;
+            return std::nullopt;
         }
     }
-    return true;
+    return Ratings{black->score, blackRating, white->score, whiteRating};
 }
 
 void AccountStore::noteFailure() {
@@ -360,11 +385,18 @@ bool AccountStore::recordGame(const GameRecord& r, bool unlessRecorded) {
     reportIfUnlinked();
     bool ok = exec("BEGIN IMMEDIATE");
     const bool skip = ok && unlessRecorded && alreadyRecorded(r);
-    ok = ok && (skip || applyScores(r));
     if (ok && !skip) {
+        const std::optional<Ratings> ratings = applyScores(r);
         Use use(insertGame);
         bindGame(insertGame, r);
-        ok = sqlite3_step(insertGame) == SQLITE_DONE;
+        if (ratings) {
+            const int values[] = {ratings->blackBefore, ratings->blackAfter, ratings->whiteBefore,
+                                  ratings->whiteAfter};
+            for (int i = 0; i < 4; ++i) {
+                sqlite3_bind_int(insertGame, 8 + i, values[i]);
+            }
+        }
+        ok = ratings && sqlite3_step(insertGame) == SQLITE_DONE;
     }
     if (ok && exec("COMMIT")) {
         return true;
@@ -372,4 +404,17 @@ bool AccountStore::recordGame(const GameRecord& r, bool unlessRecorded) {
     noteFailure();
     exec("ROLLBACK"); // fails harmlessly when the transaction never began
     return false;
+}
+
+bool AccountStore::writeStatus(int playersOnline, int gamesRunning, std::time_t now) {
+    // A report that would wait for another writer's lock is simply skipped: the next one comes
+    // in a few seconds, and the logins and records queued behind it must not wait for it.
+    sqlite3_busy_timeout(db, 0);
+    Use use(replaceStatus);
+    sqlite3_bind_int(replaceStatus, 1, playersOnline);
+    sqlite3_bind_int(replaceStatus, 2, gamesRunning);
+    bindText(replaceStatus, 3, utcText(now));
+    const bool ok = sqlite3_step(replaceStatus) == SQLITE_DONE;
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return ok;
 }

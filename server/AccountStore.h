@@ -30,7 +30,7 @@ struct StoredUser {
 
 constexpr int32_t kStartingScore = 1500;
 // The version of the database layout this server writes; open() brings older ones up to it.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 
 class AccountStore {
 public:
@@ -57,6 +57,10 @@ public:
     bool failureMayPass() const { return mayPass; }
     const std::string& failureText() const { return failure; }
 
+    // The web face's status row: who is online and how many games run, as of `now`. Skipped
+    // (false) rather than waiting when another writer holds the database.
+    bool writeStatus(int playersOnline, int gamesRunning, std::time_t now);
+
     // "" for a database in memory.
     const std::string& path() const { return filePath; }
 
@@ -65,7 +69,11 @@ private:
     bool prepareAll(std::string& error);
     bool exec(const char* sql);
     bool keyNamesAgain();
-    bool applyScores(const GameRecord& record);
+    struct Ratings {
+        int blackBefore, blackAfter, whiteBefore, whiteAfter;
+    };
+    // Nothing when a player is missing or an update fails.
+    std::optional<Ratings> applyScores(const GameRecord& record);
     bool alreadyRecorded(const GameRecord& record);
     // Keeps why the last statement failed, before a rollback clears it.
     void noteFailure();
@@ -85,4 +93,5 @@ private:
     sqlite3_stmt* updateScore = nullptr;
     sqlite3_stmt* insertGame = nullptr;
     sqlite3_stmt* selectGame = nullptr;
+    sqlite3_stmt* replaceStatus = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <asio/post.hpp>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <system_error>
@@ -104,6 +105,12 @@ void Accounts::userInfo(int32_t id, std::function<void(std::optional<UserInfo>)>
     asio::post(database, [this, id, done = std::move(done)]() mutable {
         std::optional<UserInfo> info = store.userInfo(id);
         asio::post(io, [done = std::move(done), info = std::move(info)] { done(info); });
+    });
+}
+
+void Accounts::reportStatus(int playersOnline, int gamesRunning) {
+    asio::post(database, [this, playersOnline, gamesRunning] {
+        store.writeStatus(playersOnline, gamesRunning, std::time(nullptr));
     });
 }
 

@@ -40,6 +40,9 @@ public:
     // The record and both players' scores in one transaction; `done` once it has committed, or
     // once it has failed for a cause that cannot pass (logged with the whole record).
     void recordGame(GameRecord record, std::function<void()> done);
+    // The web face's status row, written behind the database work already asked for; skipped
+    // when another writer holds the database.
+    void reportStatus(int playersOnline, int gamesRunning);
     // The end of serving: records still waiting get `grace` more to land, then stay in the
     // journal (or, where that cannot be written either, in the log) without their `done`. After
     // that the database executor runs out of work.

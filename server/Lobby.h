@@ -52,6 +52,7 @@ public:
     void abandonGames();
 
     size_t runningGames() const { return games.size(); }
+    size_t playersOnline() const { return online.size(); }
 
 private:
     void tryMatch();

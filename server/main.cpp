@@ -9,6 +9,7 @@
 #include "RequestHandler.h"
 #include "Server.h"
 #include "ServerOptions.h"
+#include "StatusReports.h"
 
 #include <asio/executor_work_guard.hpp>
 #include <asio/signal_set.hpp>
@@ -95,9 +96,11 @@ int main(int argc, char** argv) {
     }
     // Before the start line: whoever reads it may stop the server at once, and a stop must be
     // the orderly one.
+    StatusReports status(io, lobby, accounts);
     asio::signal_set signals(io, SIGINT, SIGTERM);
     signals.async_wait([&](std::error_code, int signal) {
         logLine("stop: signal %d, closing %zu connections", signal, server.connections());
+        status.stop();
         // Games first: closing the connections must not score the running games as quits.
         lobby.abandonGames();
         server.stop();

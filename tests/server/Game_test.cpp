@@ -1,8 +1,10 @@
 // Match-making, judged games, the clock, leaving a game, and the scores that games leave.
 
+#include "Database.h"
 #include "ServerFixture.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 TEST_F(ServerTest, WaitingPlayersArePairedInTheOrderTheyJoined) {
@@ -30,6 +32,17 @@ TEST_F(ServerTest, WaitingPlayersArePairedInTheOrderTheyJoined) {
     EXPECT_EQ(ask(*p[0], EVENT_JOINMATCH), Ints{0}); // in a game
 }
 
+// Whether the status row comes to say this many players online and games running within 5 s.
+static bool statusReaches(Database& db, int online, int running) {
+    int nowOnline = -1, nowRunning = -1;
+    for (int i = 0; i < 50 && (nowOnline != online || nowRunning != running); ++i) {
+        std::this_thread::sleep_for(100ms);
+        db.run("SELECT players_online FROM status", &nowOnline);
+        db.run("SELECT games_running FROM status", &nowRunning);
+    }
+    return nowOnline == online && nowRunning == running;
+}
+
 TEST_F(ServerTest, MovesAreCheckedAndFiveInARowWinsForWhite) {
     auto stranger = client();
     expectRefused(*stranger, 7, 7); // not logged in
@@ -50,10 +63,26 @@ TEST_F(ServerTest, MovesAreCheckedAndFiveInARowWinsForWhite) {
         play(*p.white, *p.black, x, 0);
         play(*p.black, *p.white, 2 * x, 10);
     }
+    {
+        Database db(server.databasePath());
+        EXPECT_TRUE(statusReaches(db, 3, 1)); // for the web face, within a report's period
+    }
     play(*p.white, *p.black, 4, 0, 1, OUTCOME_WHITE_WON);
     expectRefused(*p.black, 9, 9); // the game is over
     EXPECT_EQ(scoreOf(*p.black, p.whiteId), (Ints{1516, 1, 0, 0}));
     EXPECT_EQ(scoreOf(*p.black, p.blackId), (Ints{1484, 0, 1, 0}));
+    // The game's row keeps the ratings on each side of it, for the web face's history.
+    Database db(server.databasePath());
+    const std::pair<const char*, int> ratings[] = {{"black_before", 1500},
+                                                   {"black_after", 1484},
+                                                   {"white_before", 1500},
+                                                   {"white_after", 1516}};
+    for (const auto& [column, expected] : ratings) {
+        int value = 0;
+        EXPECT_TRUE(db.run(std::string("SELECT ") + column + " FROM games", &value));
+        EXPECT_EQ(value, expected) << column;
+    }
+    EXPECT_TRUE(statusReaches(db, 3, 0));
 }
 
 TEST_F(ServerTest, AFullBoardWithoutFiveIsADraw) {
