@@ -1,7 +1,7 @@
 # Two Debian packages from the install components: `cpack --config CPackConfig.cmake` in the
 # build tree (tests/package runs it).
 #   koralith         the game, pbrain-koralith, the pictures and text table, desktop entry, icons
-#   koralith-server  the game server, its systemd unit and man page
+#   koralith-server  the game server and its web face, their systemd units and man page
 set(KORALITH_MAINTAINER "Koralith maintainers <maintainers@koralith.example.org>"
     CACHE STRING "Maintainer field of the Debian packages")
 set(KORALITH_HOMEPAGE "https://koralith.example.org/"
@@ -45,6 +45,9 @@ set(CPACK_COMPONENT_KORALITH-SERVER_DESCRIPTION
 Keeps the players' accounts and scores, matches players, judges each move,
 runs the move clock and records every finished game in an SQLite database.
 Comes with a sandboxed systemd unit (installed disabled) that listens on
-port 8886 and keeps its database in /var/lib/koralith-server.")
+port 8886 and keeps its database in /var/lib/koralith-server.
+Also holds koralith-web, the server's public web face (leaderboard, player
+pages, game replays), which only reads that database; its unit listens on
+port 8080 and is installed disabled too.")
 
 include(CPack)

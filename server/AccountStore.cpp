@@ -131,6 +131,10 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
         sqlite3_close(db);
         return nullptr;
     }
+    // The -wal and -shm files stay when the server stops, so that the web face, which may not
+    // write in the database's folder, can still read the database while no server runs.
+    int persist = 1;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     std::unique_ptr<AccountStore> store(new AccountStore(db, path));
     if (!store->prepareAll(error)) {
         error = "cannot use database " + path + ": " + error;

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # make play: open the game. When nothing listens on the game server's built-in address and that
 # address is this machine, the bundled koralith-server is started in the background (its
-# database in the user's data folder) and stopped when the game ends. With no display, the game
-# runs under a virtual one just long enough to save a picture of its main menu.
+# database in the user's data folder) with its web face beside it, and both are stopped when the
+# game ends. With no display, the game runs under a virtual one just long enough to save a
+# picture of its main menu.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 game="$build/bin/koralith"
 server="$build/bin/koralith-server"
+web="$build/bin/koralith-web"
+web_address=127.0.0.1:8080
 
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 host=$(cache_value KORALITH_SERVER_HOST)
@@ -14,16 +17,28 @@ port=$(cache_value KORALITH_SERVER_PORT)
 data="${XDG_DATA_HOME:-$HOME/.local/share}/koralith"
 mkdir -p "$data"
 
-listening() { (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null; }
+listening() { (exec 3<>"/dev/tcp/${1:-$host}/${2:-$port}") 2>/dev/null; }
 
-server_pid=
-stop_server() {
-    if [ -n "$server_pid" ]; then
-        kill "$server_pid" 2>/dev/null || true
-        wait "$server_pid" 2>/dev/null || true
-    fi
+pids=()
+stop_servers() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
 }
-trap stop_server EXIT
+trap stop_servers EXIT
+
+# The web face of the bundled server: its leaderboard and the games just played.
+start_web() {
+    [ -x "$web" ] || return 0
+    if listening "${web_address%:*}" "${web_address#*:}"; then
+        echo "Something already listens on $web_address: the web face is not started."
+        return
+    fi
+    "$web" --db "$data/koralith.db" --listen "$web_address" 2>>"$data/web.log" &
+    pids+=($!)
+    echo "The server's web face: http://$web_address/ (log: $data/web.log)."
+}
 
 case "$host" in
 localhost | 127.0.0.1)
@@ -33,6 +48,7 @@ localhost | 127.0.0.1)
         "$server" --listen "127.0.0.1:$port" --db "$data/koralith.db" \
             --notice "Welcome to Koralith. Five in a row wins!" 2>>"$data/server.log" &
         server_pid=$!
+        pids+=("$server_pid")
         for _ in $(seq 50); do
             listening && break
             kill -0 "$server_pid" 2>/dev/null || break
@@ -40,6 +56,7 @@ localhost | 127.0.0.1)
         done
         if listening; then
             echo "Started the bundled game server on 127.0.0.1:$port (log: $data/server.log)."
+            start_web
         else
             echo "The bundled game server did not start (see $data/server.log);" \
                 "single-player works, online play will say it cannot reach the server."

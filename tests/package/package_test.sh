@@ -125,8 +125,10 @@ expected=$(
     cat <<'LIST'
 usr/bin/koralith
 usr/bin/koralith-server
+usr/bin/koralith-web
 usr/bin/pbrain-koralith
 usr/lib/systemd/system/koralith-server.service
+usr/lib/systemd/system/koralith-web.service
 usr/share/applications/koralith.desktop
 usr/share/icons/hicolor/256x256/apps/koralith.png
 usr/share/icons/hicolor/scalable/apps/koralith.svg
@@ -144,9 +146,10 @@ actual=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 desktop-file-validate "$root/usr/share/applications/koralith.desktop" ||
     fail "the desktop entry is not valid"
-grep -q '^ExecStart=/usr/bin/koralith-server ' \
-    "$root/usr/lib/systemd/system/koralith-server.service" ||
-    fail "the systemd unit does not start /usr/bin/koralith-server"
+for program in koralith-server koralith-web; do
+    grep -q "^ExecStart=/usr/bin/$program " "$root/usr/lib/systemd/system/$program.service" ||
+        fail "the systemd unit does not start /usr/bin/$program"
+done
 
 # 3. The unpacked server on a free loopback port.
 "$root/usr/bin/koralith-server" --listen 127.0.0.1:0 --db "$tmp/koralith.db" --hash-cost min \
