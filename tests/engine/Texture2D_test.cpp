@@ -1,22 +1,23 @@
-// Pictures are drawn from copies scaled to their on-screen size, opaque ones copied and the others
-// blended, with their tint and opacity.
+// Pictures are drawn from copies made at their on-screen size: one per size, made again only
+// when the window's scale gives them a size they have not had lately. Opaque copies are copied,
+// the others blended, with their tint and opacity.
 
 #include "TestSupport.h"
 
 USING_NS_CC;
 
-// Pictures are drawn from copies made at their on-screen size: one per size, made again only
-// when the window's scale gives them a size they have not had lately.
-TEST(Texture2DTest, APictureIsScaledOnceForEachOnScreenSize) {
+// 2 pixels a design unit, over the drawing background.
+struct Texture2DTest : ::testing::Test {
+    void SetUp() override { h.runScene(scene); }
     TempDir dir;
-    EngineHarness h(Size(200, 200), Size(100, 100));
-    auto* scene = Scene::create();
-    scene->addChild(LayerColor::create(kBackground));
+    EngineHarness h{Size(200, 200), Size(100, 100)};
+    Scene* scene = sceneWith(LayerColor::create(kBackground));
+};
+
+TEST_F(Texture2DTest, APictureIsScaledOnceForEachOnScreenSize) {
     auto* sprite = Sprite::create(writePng(dir, "red.png", 10, 10, kRed));
-    sprite->setPosition(Vec2(50, 50));
     scene->addChild(sprite);
     const unsigned long before = Texture2D::getScalingsMade();
-    h.runScene(scene);
     const struct {
         float design; // square design resolution: 200 / design pixels a unit
         unsigned long scalings;
@@ -35,13 +36,7 @@ TEST(Texture2DTest, APictureIsScaledOnceForEachOnScreenSize) {
     }
 }
 
-// Opaque pictures are copied, the others blended; tints and opacity apply to scaled copies.
-TEST(Texture2DTest, OpaqueTranslucentAndTintedPicturesDrawTheirOwnPixels) {
-    TempDir dir;
-    EngineHarness h(Size(200, 200), Size(100, 100));
-    auto* scene = Scene::create();
-    scene->addChild(LayerColor::create(kBackground));
-    h.runScene(scene);
+TEST_F(Texture2DTest, OpaqueTranslucentAndTintedPicturesDrawTheirOwnPixels) {
     const Color4B halfRed(255, 0, 0, 128);
     const Color4B blended(133, 10, 15, 255); // half red over the background
     const struct {
