@@ -10,7 +10,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST_F(E2ETest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsIn) {
+using FormsTest = E2ETest;
+
+TEST_F(FormsTest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsIn) {
     makeAccount("erin");
     struct Case {
         bool registering;
@@ -61,7 +63,7 @@ TEST_F(E2ETest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsI
     EXPECT_EQ(TestClient(server.port()).login("newcomer", "s3cret!"), director->userId);
 }
 
-TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks) {
+TEST_F(FormsTest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks) {
     makeAccount("dora");
     const unsigned short port = server.port();
     server.stop();
@@ -80,7 +82,7 @@ TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks
 
 // The server comes back without the player's account (a new database): the login again is
 // refused, and the player lands in the login scene with the refusal and the fields filled.
-TEST_F(E2ETest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
+TEST_F(FormsTest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
     ASSERT_NE(enter("mia"), nullptr);
     const unsigned short port = server.port();
     server.crash();

@@ -14,7 +14,9 @@ using Key = EventKeyboard::KeyCode;
 
 namespace {
 
-TEST_F(SceneFixture, TabMovesThroughTheFormEnterSubmitsEscapeGoesBackAndTheBoxTakesClicks) {
+using FormKeysTest = SceneFixture;
+
+TEST_F(FormKeysTest, TabMovesThroughTheFormEnterSubmitsEscapeGoesBackAndTheBoxTakesClicks) {
     UserDefault::getInstance()->setStringForKey("username", "ann"); // the password is missing
     show(GBLoginScene::create());
     const auto focused = [this] { return screen::focusedField(h); };

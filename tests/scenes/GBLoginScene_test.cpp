@@ -10,7 +10,9 @@ USING_NS_CC;
 
 namespace {
 
-TEST_F(SceneFixture, LoginAnswersWithoutAnIdAreRefusalsAndASuccessKeepsTheNameAsTyped) {
+using GBLoginSceneTest = SceneFixture;
+
+TEST_F(GBLoginSceneTest, LoginAnswersWithoutAnIdAreRefusalsAndASuccessKeepsTheNameAsTyped) {
     show(GBLoginScene::create());
     const std::vector<ui::TextField*> fields = screen::all<ui::TextField>(h);
     h.tap(fields[0]);

@@ -10,10 +10,12 @@ USING_NS_CC;
 
 namespace {
 
+using ListenersTest = SceneFixture;
+
 // A layer that goes by a way that does not remove its listeners (here the scene is simply
 // replaced) still takes them with it: nothing calls into a layer that is gone, and the next
 // scene can register.
-TEST_F(SceneFixture, ALayerThatGoesTakesItsListenersWithItWhateverWayItLeft) {
+TEST_F(ListenersTest, ALayerThatGoesTakesItsListenersWithItWhateverWayItLeft) {
     director.userId = 7;
     const std::pair<std::function<Layer*()>, std::vector<const char*>> layers[] = {
         {[] { return HelloWorld::create(); }, {"gb_event_getnotice"}},
