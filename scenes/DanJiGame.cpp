@@ -1,8 +1,11 @@
 #include "DanJiGame.h"
 
+#include "Design.h"
+#include "FormKeys.h"
 #include "HelloWorld.h"
-#include "SceneSupport.h"
+#include "Slide.h"
 #include "Sounds.h"
+#include "Widgets.h"
 
 USING_NS_CC;
 using scenes::designSize;

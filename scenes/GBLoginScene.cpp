@@ -1,11 +1,16 @@
 #include "GBLoginScene.h"
 
+#include "Credentials.h"
+#include "Design.h"
 #include "EventCodes.h"
+#include "FormKeys.h"
 #include "GBDirector.h"
 #include "GBMatchScene.h"
 #include "GBRegistScene.h"
 #include "HelloWorld.h"
-#include "SceneSupport.h"
+#include "Listeners.h"
+#include "Slide.h"
+#include "Widgets.h"
 
 USING_NS_CC;
 using namespace scenes;

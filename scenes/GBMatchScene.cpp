@@ -1,10 +1,14 @@
 #include "GBMatchScene.h"
 
+#include "Design.h"
 #include "EventCodes.h"
+#include "FormKeys.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
 #include "GBNetGame.h"
-#include "SceneSupport.h"
+#include "Listeners.h"
+#include "Slide.h"
+#include "Widgets.h"
 
 USING_NS_CC;
 using namespace scenes;

@@ -1,12 +1,15 @@
 #include "GBNetGame.h"
 
+#include "Design.h"
 #include "EventCodes.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
-#include "SceneSupport.h"
+#include "Listeners.h"
+#include "Slide.h"
 #include "Sounds.h"
 #include "TextBounds.h"
+#include "Widgets.h"
 
 #include <cstdlib>
 #include <iterator>

@@ -1,9 +1,14 @@
 #include "GBRegistScene.h"
 
+#include "Credentials.h"
+#include "Design.h"
 #include "EventCodes.h"
+#include "FormKeys.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
-#include "SceneSupport.h"
+#include "Listeners.h"
+#include "Slide.h"
+#include "Widgets.h"
 
 USING_NS_CC;
 using namespace scenes;

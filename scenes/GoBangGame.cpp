@@ -1,7 +1,7 @@
 #include "GoBangGame.h"
 
+#include "Design.h"
 #include "GBDirector.h"
-#include "SceneSupport.h"
 #include "Sounds.h"
 
 #include <algorithm>

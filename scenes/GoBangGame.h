@@ -12,7 +12,6 @@
 // Board picture contract: in the picture's own coordinates (origin at its bottom-left corner)
 // intersection (x, y) lies at (12 + 34.8 x, 15 + 34.8 y). res/images/chessback.png is drawn so.
 
-#include "AIPlayer.h"
 #include "Board.h"
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"

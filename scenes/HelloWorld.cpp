@@ -1,11 +1,14 @@
 #include "HelloWorld.h"
 
 #include "DanJiGame.h"
+#include "Design.h"
 #include "EventCodes.h"
 #include "GBDirector.h"
 #include "GBLoginScene.h"
-#include "SceneSupport.h"
+#include "Listeners.h"
+#include "Slide.h"
 #include "TextBounds.h"
+#include "Widgets.h"
 
 USING_NS_CC;
 using namespace scenes;

@@ -7,8 +7,8 @@
 // The real executable's start, idle CPU and memory are measured by game-figures.sh beside this.
 
 #include "DanJiGame.h"
+#include "Design.h"
 #include "GBDirector.h"
-#include "SceneSupport.h"
 #include "harness/EngineHarness.h"
 #include "renderer/Renderer.h"
 

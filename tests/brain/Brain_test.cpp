@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -42,22 +43,17 @@ TEST(Brain, PlaysASessionOfTheProtocol) {
     EXPECT_TRUE(b.finished());
 }
 
-TEST(Brain, BoardListCompletesItsFiveOrBlocksTheOpponentsAndSkipsBadLines) {
-    Brain win(0), block(0);
-    win.handle("START 15");
-    block.handle("START 15");
-    for (const char* line : {"BOARD", "3,4,1", "4,4,1", "5,4,1", "6,4,1", "7,7,2", "8,8,2"}) {
-        win.handle(line);
-    }
+TEST(Brain, BoardListBlocksTheOpponentsFiveAndSkipsBadLines) {
+    Brain b(0);
+    b.handle("START 15");
     for (const char* line : {"BOARD", "10,1,2", "10,2,2", "10,3,2", "7,7,1"}) {
-        EXPECT_EQ(say(block, line), "") << line;
+        EXPECT_EQ(say(b, line), "") << line;
     }
     for (const char* line : {"1,1,3", "1,1", "7,7,2"}) { // reported, and the list goes on
-        EXPECT_TRUE(isError(say(block, line))) << line;
+        EXPECT_TRUE(isError(say(b, line))) << line;
     }
-    EXPECT_EQ(say(block, "10,4,2"), "");
-    EXPECT_EQ(say(win, "DONE"), "2,4"); // of the two fives, the first in x-major order
-    EXPECT_EQ(say(block, "DONE"), "10,5");
+    EXPECT_EQ(say(b, "10,4,2"), "");
+    EXPECT_EQ(say(b, "DONE"), "10,5");
 }
 
 TEST(Brain, EveryLevelCompletesItsFive) {
@@ -67,7 +63,8 @@ TEST(Brain, EveryLevelCompletesItsFive) {
         for (const char* line : {"BOARD", "3,4,1", "4,4,1", "5,4,1", "6,4,1", "7,7,2", "8,8,2"}) {
             b.handle(line);
         }
-        EXPECT_EQ(say(b, "DONE"), "2,4") << levelName(level); // the first five in x-major order
+        // Of the two fives, the first in x-major order.
+        EXPECT_EQ(say(b, "DONE"), "2,4") << levelName(level);
     }
 }
 
@@ -105,46 +102,45 @@ TEST(Brain, NeverPlaysOnAnOccupiedPointInAWholeGame) {
     EXPECT_EQ(answer, "ERROR the board is full");
 }
 
-TEST(BrainProgram, SpeaksTheProtocolOnItsStandardStreams) {
+// The program's standard output for `input` on its standard input, and its exit status.
+std::pair<std::string, int> runBrain(const char* input, const char* options) {
     const std::string command =
-        std::string("printf 'START 15\\nBEGIN\\nHELLO\\nEND\\nBEGIN\\n' | ") + PBRAIN_PATH;
+        std::string("printf '") + input + "' | " + PBRAIN_PATH + " " + options + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    if (pipe == nullptr) {
+        return {"", -1};
+    }
     std::string out(256, '\0');
     out.resize(fread(&out[0], 1, out.size(), pipe)); // all of it: fread stops only at the end
-    EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_EQ(out, "OK\n7,7\nERROR unknown command HELLO\n") << "nothing is read after END";
+    const int status = pclose(pipe);
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-struct Invocation {
-    const char* options;
-    const char* out; // how what the brain answers to START 15, BEGIN, TURN 7,8, END begins
-    int status;
-};
+TEST(BrainProgram, SpeaksTheProtocolOnItsStandardStreams) {
+    EXPECT_EQ(runBrain("START 15\\nBEGIN\\nHELLO\\nEND\\nBEGIN\\n", ""),
+              std::make_pair(std::string("OK\n7,7\nERROR unknown command HELLO\n"), 0))
+        << "nothing is read after END";
+}
 
 // Each level answers differently; the brain's easy level draws from the position alone, so its
-// answers are fixed too.
-const Invocation kInvocations[] = {
-    {"--level hard", "OK\n7,7\n6,6\n", 0},
-    {"--level EASY", "OK\n7,6\n", 0},
-    {"--level normal --depth 1", "OK\n7,7\n6,7\n", 0},
-    {"--level medium", "", 2},
-    {"--level hard --depth 1", "", 2}, // the depth is the normal level's
-    {"--level", "", 2},
-};
-
+// answers are fixed too. What it answers to START 15, BEGIN, TURN 7,8, END begins so.
 TEST(BrainProgram, LevelOption) {
-    for (const Invocation& r : kInvocations) {
-        const std::string command =
-            std::string("printf 'START 15\\nBEGIN\\nTURN 7,8\\nEND\\n' | ") + PBRAIN_PATH + " " +
-            r.options + " 2>/dev/null";
-        FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string out(256, '\0');
-        out.resize(fread(&out[0], 1, out.size(), pipe));
-        const int status = pclose(pipe);
-        EXPECT_EQ(WEXITSTATUS(status), r.status) << r.options;
-        EXPECT_EQ(out.substr(0, std::string(r.out).size()), r.out) << r.options;
+    const struct {
+        const char* options;
+        const char* out;
+        int status;
+    } cases[] = {
+        {"--level hard", "OK\n7,7\n6,6\n", 0},
+        {"--level EASY", "OK\n7,6\n", 0},
+        {"--level normal --depth 1", "OK\n7,7\n6,7\n", 0},
+        {"--level medium", "", 2},
+        {"--level hard --depth 1", "", 2}, // the depth is the normal level's
+        {"--level", "", 2},
+    };
+    for (const auto& c : cases) {
+        const auto [out, status] = runBrain("START 15\\nBEGIN\\nTURN 7,8\\nEND\\n", c.options);
+        EXPECT_EQ(status, c.status) << c.options;
+        EXPECT_EQ(out.substr(0, std::string(c.out).size()), c.out) << c.options;
     }
 }
 

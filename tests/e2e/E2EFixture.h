@@ -12,9 +12,9 @@
 #include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "HelloWorld.h"
+#include "Screen.h"
 #include "ServerProcess.h"
 #include "TestClient.h"
-#include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -104,29 +104,16 @@ protected:
         return heard;
     }
 
-    // The shown button with this picture (a result picture too), or null; a tap on it, false
-    // when there is none.
-    cocos2d::ui::Button* button(const std::string& image) const {
-        return h->find<cocos2d::ui::Button>([&](cocos2d::ui::Button* b) {
-            return b->getNormalFile() == image && EngineHarness::isShown(b);
-        });
-    }
+    // A tap on the shown button with this picture (a result picture too); false without one.
     bool tap(const std::string& image) {
-        cocos2d::ui::Button* b = button(image);
+        cocos2d::ui::Button* b = screen::button(*h, image, true);
         if (b) {
             h->tap(b);
         }
         return b != nullptr;
     }
-    // The input fields of the running scene, top first.
     std::vector<cocos2d::ui::TextField*> fields() const {
-        std::vector<cocos2d::ui::TextField*> out;
-        for (cocos2d::Node* n : h->allNodes()) {
-            if (auto* field = dynamic_cast<cocos2d::ui::TextField*>(n)) {
-                out.push_back(field);
-            }
-        }
-        return out;
+        return screen::all<cocos2d::ui::TextField>(*h);
     }
     // Types `typed` into the form's fields as a player does, replacing their text, and presses
     // the button; false when the form has another number of fields.
@@ -142,12 +129,7 @@ protected:
         }
         return form.size() == typed.size() && tap(image);
     }
-    // The red message line of a form or of the match scene.
-    std::string message() const {
-        auto* line = h->find<cocos2d::ui::Text>(
-            [](cocos2d::ui::Text* t) { return t->getColor() == cocos2d::Color3B::RED; });
-        return line ? line->getString() : "<no message line>";
-    }
+    std::string message() const { return screen::message(*h); }
     // A text of the table, which must not be empty: an empty one would match an empty line.
     std::string text(const char* key) const {
         const std::string t = director->getText(key);
@@ -167,8 +149,8 @@ protected:
 // own, and protocol bots (the server tests' client) as the other players.
 class E2ETest : public ClientTest {
 protected:
-    // Long enough that no move clock runs out unless a test waits for it.
-    virtual std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
+    // Long enough that no move clock runs out within a test.
+    std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
     void SetUp() override {
         ASSERT_TRUE(server.start(serverOptions())) << server.log();
         startClient(server.port());

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -90,18 +91,10 @@ TEST(PatternBoard, IncrementalScoresEqualAFullRescoring) {
                     total += cells[cell] == kEmpty ? sum : 0;
                 }
                 ASSERT_EQ(p.total(colour), total);
-                for (int s = 0; s < 4; ++s) {
-                    const CellSet& a = s == 0   ? kept.fives(colour)
-                                       : s == 1 ? kept.fours(colour)
-                                       : s == 2 ? kept.forks(colour)
-                                                : kept.threes(colour);
-                    const CellSet& b = s == 0   ? fresh.fives(colour)
-                                       : s == 1 ? fresh.fours(colour)
-                                       : s == 2 ? fresh.forks(colour)
-                                                : fresh.threes(colour);
-                    for (int w = 0; w < 4; ++w) {
-                        ASSERT_EQ(a.words[w], b.words[w]) << "set " << s << " colour " << colour;
-                    }
+                for (auto set : {&ThreatBoard::fives, &ThreatBoard::fours, &ThreatBoard::forks,
+                                 &ThreatBoard::threes}) {
+                    const CellSet &a = (kept.*set)(colour), &b = (fresh.*set)(colour);
+                    ASSERT_TRUE(std::equal(a.words, a.words + 4, b.words)) << "colour " << colour;
                 }
             }
         }

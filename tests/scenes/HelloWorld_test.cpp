@@ -24,7 +24,7 @@ class MenuTest : public SceneFixture {
 protected:
     // The menu's buttons in the order it makes them.
     enum Which { SINGLE, ONLINE, EXIT };
-    ui::Button* button(Which which) { return buttons().at(which); }
+    ui::Button* button(Which which) { return screen::all<ui::Button>(h).at(which); }
     std::string notice() { return EngineHarness::textOf(menu->getChildren().front()); }
     // A listener under the notice's name is accepted only if nobody holds the name.
     bool noticeNameFree() {

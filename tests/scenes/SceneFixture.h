@@ -6,8 +6,8 @@
 
 #include "DirectorFeed.h"
 #include "GoBangGame.h"
+#include "Screen.h"
 #include "Support.h"
-#include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -65,29 +65,8 @@ protected:
         EXPECT_FALSE(t.empty()) << key;
         return t;
     }
-    // The scene's buttons in the order it made them, and the one with this picture.
-    std::vector<cocos2d::ui::Button*> buttons() const {
-        std::vector<cocos2d::ui::Button*> out;
-        for (cocos2d::Node* n : h.allNodes()) {
-            if (auto* b = dynamic_cast<cocos2d::ui::Button*>(n)) {
-                out.push_back(b);
-            }
-        }
-        return out;
-    }
-    cocos2d::ui::Button* button(const std::string& image) const {
-        return h.find<cocos2d::ui::Button>(
-            [&](cocos2d::ui::Button* b) { return b->getNormalFile() == image; });
-    }
-    // The scene's red message line (its only red text).
-    cocos2d::ui::Text* messageLine() {
-        return h.find<cocos2d::ui::Text>(
-            [](cocos2d::ui::Text* t) { return t->getColor() == cocos2d::Color3B::RED; });
-    }
-    std::string message() {
-        cocos2d::ui::Text* line = messageLine();
-        return line ? line->getString() : "<none>";
-    }
+    cocos2d::ui::Button* button(const std::string& image) const { return screen::button(h, image); }
+    std::string message() const { return screen::message(h); }
     // On `board`: the design point of an intersection, and the stone there.
     cocos2d::Vec2 at(int x, int y) const {
         return board->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y));

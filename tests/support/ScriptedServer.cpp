@@ -21,12 +21,6 @@ void ScriptedServer::send(const Bytes& bytes) {
     }
 }
 
-size_t ScriptedServer::requests(int32_t code) const {
-    std::lock_guard<std::mutex> lock(mutex);
-    const auto found = counts.find(code);
-    return found == counts.end() ? 0 : found->second;
-}
-
 // Whole requests out of the inbox, each answered by the script; a body that is not a request is
 // skipped. Under the mutex.
 void ScriptedServer::takeRequests() {
@@ -36,7 +30,6 @@ void ScriptedServer::takeRequests() {
         const bool parsed = parseRequestBody(inbox.data() + 4, length, request);
         inbox.erase(inbox.begin(), inbox.begin() + 4 + long(length));
         if (parsed) {
-            ++counts[request.code];
             const Bytes answer = script(request);
             outbox.insert(outbox.end(), answer.begin(), answer.end());
         }

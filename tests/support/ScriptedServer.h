@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -28,9 +27,6 @@ public:
     uint16_t port() const { return peer.port; }
     // Sent to the current connection after what is already on its way; dropped without one.
     void send(const Bytes& bytes);
-    // Requests of `code` taken so far, over all connections.
-    size_t requests(int32_t code) const;
-    bool connected() const { return connection.load() >= 0; }
 
     // A response or push packet with these fields.
     static Bytes packet(int32_t code, uint32_t seq, const CLDataBuffer& fields);
@@ -43,9 +39,8 @@ private:
     LoopbackPeer peer;
     std::atomic<bool> stopping{false};
     std::atomic<int> connection{-1};
-    mutable std::mutex mutex; // guards outbox, inbox and counts
+    std::mutex mutex; // guards outbox and inbox
     Bytes outbox;
     Bytes inbox;
-    std::map<int32_t, size_t> counts;
     std::thread thread; // last: starts once the rest is built
 };

@@ -1,8 +1,8 @@
-// Registering, logging in and out, the form messages the server's answers cause, a server that
-// goes away and comes back while the client keeps running, and the match room's queue.
+// The login and registration forms against the real server: each refusal and the message it
+// shows, a name registered by typing that then logs in, and a server that goes away and comes
+// back while the client keeps running, with or without the player's account.
 
 #include "E2EFixture.h"
-#include "GBNetGame.h"
 #include "GBRegistScene.h"
 
 USING_NS_CC;
@@ -10,7 +10,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST_F(E2ETest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsIn) {
+using FormsTest = E2ETest;
+
+TEST_F(FormsTest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsIn) {
     makeAccount("erin");
     struct Case {
         bool registering;
@@ -61,7 +63,7 @@ TEST_F(E2ETest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLogsI
     EXPECT_EQ(TestClient(server.port()).login("newcomer", "s3cret!"), director->userId);
 }
 
-TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks) {
+TEST_F(FormsTest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks) {
     makeAccount("dora");
     const unsigned short port = server.port();
     server.stop();
@@ -80,7 +82,7 @@ TEST_F(E2ETest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks
 
 // The server comes back without the player's account (a new database): the login again is
 // refused, and the player lands in the login scene with the refusal and the fields filled.
-TEST_F(E2ETest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
+TEST_F(FormsTest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
     ASSERT_NE(enter("mia"), nullptr);
     const unsigned short port = server.port();
     server.crash();
@@ -95,49 +97,6 @@ TEST_F(E2ETest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo
     EXPECT_EQ(form[0]->getString(), "mia");
     EXPECT_EQ(form[1]->getString(), "mia-secret");
     EXPECT_FALSE(director->logsInAgain());
-}
-
-TEST_F(E2ETest, MatchRoomJoinCancelAndBackLogOutAndTheBotsJoinStartsTheGame) {
-    GBMatchScene* scene = enter("hana");
-    ASSERT_NE(scene, nullptr);
-    auto bot = std::make_unique<TestClient>(server.port());
-    ASSERT_GT(bot->enter("ivan"), 0);
-    // Waiting, then out of the queue again (the scene tests look at the blink and the buttons):
-    // the bot waits alone (a match is pushed before the join is answered).
-    ASSERT_TRUE(tap("images/joinmatch.png"));
-    ASSERT_TRUE(until([&] { return scene->isWaiting(); }));
-    ASSERT_TRUE(tap("images/quitmatch.png"));
-    ASSERT_TRUE(until([&] { return !scene->isWaiting(); }));
-    EXPECT_EQ(message(), "");
-    EXPECT_EQ(bot->request(EVENT_JOINMATCH)->intAt(0), 1);
-    EXPECT_TRUE(bot->noPush(EVENT_MATCHRES, 0ms));
-    EXPECT_EQ(bot->request(EVENT_CANCELMATCH)->intAt(0), 1);
-
-    // The back button logs out even while waiting; nothing of the game listens for the
-    // logout's answer: this test does.
-    ASSERT_TRUE(tap("images/joinmatch.png"));
-    ASSERT_TRUE(until([&] { return scene->isWaiting(); }));
-    bool loggedOut = false;
-    director->addListener("gb_event_logout", [&](const ResponseDataPack& pack) {
-        loggedOut = pack.response && pack.response->intAt(0) == 1;
-    });
-    ASSERT_TRUE(tap("images/back.png"));
-    ASSERT_NE(reach<GBLoginScene>(), nullptr);
-    EXPECT_TRUE(until([&] { return loggedOut; }));
-    director->removeListeners("gb_event_logout");
-    const std::vector<ui::TextField*> form = fields();
-    ASSERT_EQ(form.size(), 2u);
-    EXPECT_EQ(form[0]->getString(), "hana");
-    EXPECT_EQ(form[1]->getString(), "hana-secret");
-    EXPECT_EQ(bot->request(EVENT_JOINMATCH)->intAt(0), 1);
-    EXPECT_TRUE(bot->noPush(EVENT_MATCHRES, 0ms));
-
-    // Logged in again, the client's join meets the waiting bot.
-    ASSERT_TRUE(tap("images/login.png"));
-    ASSERT_NE(reach<GBMatchScene>(), nullptr);
-    ASSERT_TRUE(tap("images/joinmatch.png"));
-    EXPECT_TRUE(botHears(*bot, EVENT_MATCHRES));
-    EXPECT_NE(reach<GBNetGame>(), nullptr);
 }
 
 } // namespace

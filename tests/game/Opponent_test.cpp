@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,11 +22,6 @@ struct Tactic {
 const Tactic kTactics[] = {
     {"takes its five though the opponent has a four",
      Level::Hard,
-     {{3, 4}, {4, 4}, {5, 4}, {6, 4}, {12, 1}},
-     {{2, 4}, {9, 9}, {9, 10}, {9, 11}, {9, 12}},
-     {{7, 4}}},
-    {"takes its five though the opponent has a four",
-     Level::Easy,
      {{3, 4}, {4, 4}, {5, 4}, {6, 4}, {12, 1}},
      {{2, 4}, {9, 9}, {9, 10}, {9, 11}, {9, 12}},
      {{7, 4}}},
@@ -77,7 +73,7 @@ void setUp(int32_t* cells, const Points& own, const Points& theirs) {
     }
 }
 
-TEST(Levels, TacticalPositions) {
+TEST(Opponent, TacticalPositions) {
     for (const Tactic& t : kTactics) {
         int32_t cells[kCellCount];
         setUp(cells, t.own, t.theirs);
@@ -89,39 +85,13 @@ TEST(Levels, TacticalPositions) {
     }
 }
 
-TEST(Levels, EasyTakesAFiveWhateverItsSeed) {
+TEST(Opponent, EasyTakesAFiveWhateverItsSeed) {
     int32_t cells[kCellCount];
-    setUp(cells, kTactics[1].own, kTactics[1].theirs);
+    setUp(cells, kTactics[0].own, kTactics[0].theirs);
     for (uint64_t seed = 0; seed < 200; ++seed) {
         ASSERT_EQ(Opponent(Level::Easy, kBlack, nullptr, seed).chooseMove(cells), (Point{7, 4}))
             << "seed " << seed;
     }
-}
-
-// Whole games of Easy against itself, one seed each: every move on an empty point, and each game
-// ends in a five or a full board. The seeds make the games differ.
-TEST(Levels, EasyNeverPlaysOnAnOccupiedPoint) {
-    std::vector<int> firstFive;
-    for (uint64_t seed = 0; seed < 12; ++seed) {
-        int32_t cells[kCellCount] = {};
-        Opponent players[2] = {Opponent(Level::Easy, kBlack, nullptr, seed),
-                               Opponent(Level::Easy, kWhite, nullptr, seed + 100)};
-        int moves = 0;
-        bool over = false;
-        for (; moves < kCellCount && !over; ++moves) {
-            Opponent& mover = players[moves % 2];
-            const Point p = mover.chooseMove(cells);
-            ASSERT_TRUE(p.valid() && cells[cellIndex(p.x, p.y)] == kEmpty)
-                << "seed " << seed << " move " << moves;
-            cells[cellIndex(p.x, p.y)] = mover.colour;
-            over = checkFive(cells, p.x, p.y, mover.colour) || isBoardFull(cells);
-        }
-        EXPECT_TRUE(over);
-        firstFive.push_back(moves);
-    }
-    std::sort(firstFive.begin(), firstFive.end());
-    EXPECT_GT(std::unique(firstFive.begin(), firstFive.end()) - firstFive.begin(), 3)
-        << "the seeds should make different games";
 }
 
 struct Receiver : MoveReceiver {
@@ -129,7 +99,47 @@ struct Receiver : MoveReceiver {
     void computerMove(int x, int y) override { moves.push_back({x, y}); }
 };
 
-TEST(Levels, EveryLevelHandsItsMoveToTheGameAndNoneOnAFullBoard) {
+// A whole game between two computers through think(), as the single-player scene drives one:
+// the number of moves to a five or a full board, or -1 at the first move not handed over once on
+// an empty point.
+template <class Black, class White>
+int playOut(Black& black, White& white, Receiver& heard) {
+    int32_t cells[kCellCount] = {};
+    for (int move = 0; move < kCellCount; ++move) {
+        const int32_t colour = move % 2 ? kWhite : kBlack;
+        heard.moves.clear();
+        move % 2 ? white.think(cells) : black.think(cells);
+        if (heard.moves.size() != 1 || black.active || white.active ||
+            cells[cellIndex(heard.moves[0].x, heard.moves[0].y)] != kEmpty) {
+            return -1;
+        }
+        const Point p = heard.moves[0];
+        cells[cellIndex(p.x, p.y)] = colour;
+        if (checkFive(cells, p.x, p.y, colour) || isBoardFull(cells)) {
+            return move + 1;
+        }
+    }
+    return -1;
+}
+
+TEST(Opponent, WholeGamesEndInAFiveOrAFullBoardNeverOnAnOccupiedPoint) {
+    Receiver heard;
+    for (int depth : {0, 1}) { // the normal level's scorer, looking ahead or not
+        AIPlayer black(kBlack, depth, &heard), white(kWhite, 0, &heard);
+        EXPECT_GT(playOut(black, white, heard), 0) << "depth " << depth;
+    }
+    std::set<int> lengths; // the seeds should make the easy level's games differ
+    for (uint64_t seed = 0; seed < 12; ++seed) {
+        Opponent black(Level::Easy, kBlack, &heard, seed);
+        Opponent white(Level::Easy, kWhite, &heard, seed + 100);
+        const int moves = playOut(black, white, heard);
+        EXPECT_GT(moves, 0) << "seed " << seed;
+        lengths.insert(moves);
+    }
+    EXPECT_GT(lengths.size(), 3u);
+}
+
+TEST(Opponent, EveryLevelHandsItsMoveToTheGameAndNoneOnAFullBoard) {
     for (Level level : {Level::Easy, Level::Normal, Level::Hard}) {
         Level parsed;
         ASSERT_TRUE(parseLevel(levelName(level), parsed));

@@ -1,90 +1,10 @@
-#include "harness/EngineHarness.h"
+// The slides from one scene to the next, and scene changes asked for while one runs.
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
 USING_NS_CC;
 
-namespace {
-// A scene layer that counts the touches and frames that reach it, and its destruction.
-class Probe : public Layer {
-public:
-    static Probe* make(int* destroyed) {
-        auto* p = create();
-        p->destroyed = destroyed;
-        return p;
-    }
-    CREATE_FUNC(Probe)
-    bool init() override {
-        auto* listener = EventListenerTouchOneByOne::create();
-        listener->onTouchBegan = [this](Touch*, Event*) { return ++touches > 0; };
-        _eventDispatcher->addEventListenerWithSceneGraphPriority(listener, this);
-        schedule([this](float) { ++ticks; }, 0, CC_REPEAT_FOREVER, 0, "tick");
-        return Layer::init();
-    }
-    ~Probe() override { ++*destroyed; }
-    int* destroyed = nullptr;
-    int touches = 0;
-    int ticks = 0;
-};
-
-Scene* sceneWith(Node* layer) {
-    auto* s = Scene::create();
-    s->addChild(layer);
-    return s;
-}
-} // namespace
-
-TEST(RefTest, AutoreleasedObjectsLiveUntilTheEndOfTheFrameUnlessRetainedOrInATree) {
-    int destroyed = 0;
-    EngineHarness h(Size(100, 100));
-    Probe::make(&destroyed);
-    Probe* parent = Probe::make(&destroyed);
-    parent->retain();
-    Probe* child = Probe::make(&destroyed);
-    parent->addChild(child);
-    child->addChild(Probe::make(&destroyed));
-    EXPECT_EQ(destroyed, 0);
-    h.frame();
-    EXPECT_EQ(destroyed, 1); // only the loose one
-    parent->release();
-    EXPECT_EQ(destroyed, 4);
-}
-
-// Callbacks and actions of a node run only while it is in the running scene; removal without
-// cleanup pauses them, removal with cleanup ends them for the whole branch.
-TEST(RefTest, ANodeRunsOnlyInTheRunningSceneAndCleanupEndsItsBranch) {
-    EngineHarness h(Size(100, 100));
-    auto* scene = Scene::create();
-    h.runScene(scene);
-    auto* branch = Node::create();
-    auto* leaf = Node::create();
-    branch->retain();
-    branch->addChild(leaf);
-    int calls = 0;
-    leaf->schedule([&](float) { ++calls; }, 0, CC_REPEAT_FOREVER, 0, "tick");
-    leaf->runAction(MoveTo::create(1, Vec2(60, 0)));
-    h.advance(1);
-    EXPECT_EQ(calls, 0);
-    EXPECT_EQ(leaf->getPosition(), Vec2::ZERO);
-    scene->addChild(branch);
-    h.advance(0.5f);
-    EXPECT_EQ(calls, 30);
-    EXPECT_NEAR(leaf->getPosition().x, 30, 1e-3);
-    branch->removeFromParentAndCleanup(false);
-    h.frame(3);
-    scene->addChild(branch);
-    h.frame(3);
-    EXPECT_EQ(calls, 33);
-    EXPECT_NEAR(leaf->getPosition().x, 33, 1e-3);
-    branch->removeFromParentAndCleanup(true);
-    scene->addChild(branch); // back in the scene: nothing is left to resume
-    branch->release();
-    h.frame(5);
-    EXPECT_EQ(calls, 33);
-    EXPECT_NEAR(leaf->getPosition().x, 33, 1e-3);
-}
-
-TEST(SceneTest, ASlideRunsBothScenesTakesNoInputAndCleansUpTheOldSceneAtTheEnd) {
+TEST(TransitionTest, ASlideRunsBothScenesTakesNoInputAndCleansUpTheOldSceneAtTheEnd) {
     int oldGone = 0, newGone = 0;
     EngineHarness h(Size(200, 100));
     Probe* oldLayer = Probe::make(&oldGone);
@@ -121,7 +41,7 @@ TEST(SceneTest, ASlideRunsBothScenesTakesNoInputAndCleansUpTheOldSceneAtTheEnd) 
     EXPECT_TRUE(newGone);
 }
 
-TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
+TEST(TransitionTest, AChangeDuringASlideFinishesItFirst) {
     int gone[3] = {};
     EngineHarness h(Size(200, 100));
     h.runScene(sceneWith(Probe::make(&gone[0])));
@@ -141,7 +61,7 @@ TEST(SceneTest, AChangeDuringASlideFinishesItFirst) {
 // A network listener (a scheduled callback on an object that is not a node) asks for a new
 // scene on the very frame a slide ends, called before or after the slide's own end in that
 // frame: its scene is the one that runs, and the scene that slid in is cleaned up.
-TEST(SceneTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
+TEST(TransitionTest, AChangeRequestedOnTheLastFrameOfASlideWins) {
     for (const bool requestFirst : {true, false}) {
         SCOPED_TRACE(requestFirst ? "request called first" : "request called last");
         int gone[3] = {};
