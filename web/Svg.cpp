@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr int kCell = 40;   // between two lines of the board
-constexpr int kMargin = 40; // from the picture's edge to the outer lines
+constexpr int kCell = 40;     // between two lines of the board
+constexpr int kMargin = 50;   // from the picture's edge to the outer lines, room for the labels
+constexpr int kLabelGap = 33; // from an outer line to its labels, clear of the stones on it
 
 int boardX(int x) {
     return kMargin + kCell * x;
@@ -55,8 +56,8 @@ std::string grid() {
     svg += "</g><g class=\"coords\">";
     for (int i = 0; i < kBoardSize; ++i) {
         svg += "<text x=\"" + std::to_string(boardX(i)) + "\" y=\"" +
-               std::to_string(boardY(0) + kCell / 2 + 4) + "\">" + char('A' + i) + "</text>";
-        svg += "<text x=\"" + std::to_string(kMargin / 2 - 4) + "\" y=\"" +
+               std::to_string(boardY(0) + kLabelGap) + "\">" + char('A' + i) + "</text>";
+        svg += "<text x=\"" + std::to_string(kMargin - kLabelGap) + "\" y=\"" +
                std::to_string(boardY(i)) + "\">" + std::to_string(i + 1) + "</text>";
     }
     return svg + "</g>";
