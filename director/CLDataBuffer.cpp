@@ -25,10 +25,10 @@ CLDataBuffer& CLDataBuffer::operator=(CLDataBuffer&& other) noexcept {
 }
 
 void CLDataBuffer::append(const DataField& f) {
-    // Grow by half the capacity, at least by one, as the message format has always done.
-    if (fields.size() == fields.capacity()) {
-        const size_t capacity = fields.capacity();
-        fields.reserve(capacity + (capacity / 2 > 0 ? capacity / 2 : 1));
+    // Every message of the protocol has at most six fields: one allocation holds them, and a
+    // buffer that is cleared and filled again allocates nothing.
+    if (fields.capacity() == 0) {
+        fields.reserve(8);
     }
     fields.push_back(f);
     byteTotal += f.size;

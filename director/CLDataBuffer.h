@@ -44,6 +44,7 @@ public:
     // Copies the text with its NUL.
     void addString(const char* text);
     void addBytes(const void* data, uint32_t length);
+    // Keeps the storage of the field list, so that a buffer filled again allocates nothing.
     void clear();
 
     size_t fieldCount() const { return fields.size(); }

@@ -15,6 +15,13 @@ uint32_t readWord(const uint8_t* at) {
 
 namespace {
 
+void putWord(uint8_t* at, uint32_t value) {
+    at[0] = uint8_t(value >> 24);
+    at[1] = uint8_t(value >> 16);
+    at[2] = uint8_t(value >> 8);
+    at[3] = uint8_t(value);
+}
+
 size_t wireSize(const CLDataBuffer* fields) {
     if (fields == nullptr) {
         return 0;
@@ -87,6 +94,21 @@ std::vector<uint8_t> buildResponsePacket(int32_t code, uint32_t seq, const CLDat
     appendWord(packet, seq);
     appendFields(packet, fields);
     return packet;
+}
+
+void buildIntResponsePacket(std::vector<uint8_t>& out, int32_t code, uint32_t seq,
+                            std::initializer_list<int32_t> values) {
+    out.resize(kLengthFieldSize + kResponseHeaderSize + 5 * values.size());
+    uint8_t* at = out.data();
+    putWord(at, uint32_t(out.size() - kLengthFieldSize));
+    putWord(at + 4, uint32_t(code));
+    putWord(at + 8, seq);
+    at += kLengthFieldSize + kResponseHeaderSize;
+    for (int32_t v : values) {
+        at[0] = FIELD_INT;
+        putWord(at + 1, uint32_t(v));
+        at += 5;
+    }
 }
 
 namespace {

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,10 @@ std::vector<uint8_t> buildRequestPacket(uint32_t seq, int32_t code, const CLData
 
 // The whole response or push packet, length field included. `fields` may be null.
 std::vector<uint8_t> buildResponsePacket(int32_t code, uint32_t seq, const CLDataBuffer* fields);
+// The same for fields that are all integers, in place of what `out` held and in its storage: the
+// server answers a move without allocating.
+void buildIntResponsePacket(std::vector<uint8_t>& out, int32_t code, uint32_t seq,
+                            std::initializer_list<int32_t> values);
 
 struct ParsedResponse {
     uint32_t seq = 0;

@@ -57,5 +57,9 @@ private:
     const char* endAfterHeld = nullptr;     // the reason of an end that waits for `held`
 };
 
-// An answer (seq > 0) or a push (seq 0) whose fields are all integers.
+// An answer (seq > 0) or a push (seq 0) whose fields are all integers, built in the storage last
+// given back by recyclePacket: a move's answer and push cost no allocation.
 std::vector<uint8_t> intPacket(int32_t code, uint32_t seq, std::initializer_list<int32_t> values);
+// The storage of a packet whose bytes have been copied out, kept for the next intPacket of this
+// thread.
+void recyclePacket(std::vector<uint8_t> packet);

@@ -59,7 +59,6 @@ bool RequestHandler::handle(Peer& peer, const uint8_t* body, size_t length) {
     }
     const uint32_t seq = readWord(body);
     const int32_t code = int32_t(readWord(body + 8));
-    ParsedRequest request;
     if (!parseRequestBody(body, length, request)) {
         // A malformed body still gets its answer, in the refusal form.
         answer(peer, code, seq,

@@ -8,6 +8,7 @@
 
 #include "HashingQueue.h"
 #include "LoginThrottle.h"
+#include "Packet.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +16,6 @@
 #include <string>
 
 class Accounts;
-class CLDataBuffer;
 class Lobby;
 class Peer;
 
@@ -53,4 +53,5 @@ private:
     std::string noticeDate;
     LoginThrottle throttle;
     HashingQueue hashing;
+    ParsedRequest request; // the one being handled; its storage serves the next
 };

@@ -10,12 +10,27 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// Empties an output buffer, keeping its storage for the next packets unless a long one (a notice)
+// made it large: a connection at rest holds no large buffer.
+void drain(std::vector<uint8_t>& buffer) {
+    if (buffer.capacity() > 2048) {
+        buffer = std::vector<uint8_t>();
+    } else {
+        buffer.clear();
+    }
+}
+
+} // namespace
+
 Session::Session(asio::ip::tcp::socket socket, std::string address, RequestHandler& handler,
                  std::chrono::milliseconds idleLimit, ClosedHandler onClosed)
     : socket(std::move(socket)), timer(this->socket.get_executor()), handler(handler),
       onClosed(std::move(onClosed)), remote(std::move(address)), idleLimit(idleLimit) {
     std::error_code ec;
     this->socket.set_option(asio::ip::tcp::no_delay(true), ec);
+    this->socket.non_blocking(true, ec); // for doWrite's direct write
 }
 
 void Session::start() {
@@ -41,7 +56,7 @@ void Session::close(const char* why) {
     socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket.close(ignored);
     timer.cancel();
-    queue.clear();
+    queued.clear();
     if (!told) {
         handler.closed(*this);
     }
@@ -65,7 +80,7 @@ void Session::finish(const char* why) {
             self->close("ended");
         }
     });
-    if (writing.empty()) {
+    if (sending.empty()) {
         endSending();
     }
     if (!reading) { // read on, to hear the client close
@@ -208,38 +223,41 @@ void Session::send(std::vector<uint8_t> packet) {
     if (phase != Phase::Open || overflowed) {
         return;
     }
-    queuedBytes += packet.size();
-    queue.push_back(std::move(packet));
-    if (queuedBytes > kMaxQueuedBytes) {
+    queued.insert(queued.end(), packet.begin(), packet.end());
+    recyclePacket(std::move(packet));
+    if (queued.size() + sending.size() > kMaxQueuedBytes) {
         logLine("error: connection %llu does not read its answers",
                 static_cast<unsigned long long>(state.connection));
         // send() runs inside the Lobby's work, which must not see this peer vanish under it.
         overflowed = true;
-        queue.clear();
+        queued = {};
         asio::post(socket.get_executor(),
                    [self = shared_from_this()] { self->close("output queue full"); });
         return;
     }
-    if (writing.empty()) {
+    if (sending.empty()) {
         doWrite();
     }
 }
 
 void Session::doWrite() {
-    // Everything queued goes out in one gathered write.
-    std::vector<asio::const_buffer> buffers;
-    buffers.reserve(queue.size());
-    while (!queue.empty()) {
-        writing.push_back(std::move(queue.front()));
-        queue.pop_front();
-        buffers.emplace_back(asio::buffer(writing.back()));
-    }
-    auto self = shared_from_this();
-    asio::async_write(socket, buffers, [self](std::error_code ec, size_t) {
-        for (const auto& packet : self->writing) {
-            self->queuedBytes -= packet.size();
+    // Straight to the socket first: an answer nearly always fits in it, and then costs no trip
+    // through the event loop. What does not fit becomes the write in flight; so does everything
+    // after a failed write, whose handler then closes the session, not under the caller.
+    std::error_code ec;
+    const size_t written = socket.write_some(asio::buffer(queued), ec);
+    if (!ec && written == queued.size()) {
+        drain(queued);
+        if (phase == Phase::Ending) {
+            endSending();
         }
-        self->writing.clear();
+        return;
+    }
+    queued.erase(queued.begin(), queued.begin() + long(written)); // 0 on an error
+    sending.swap(queued);
+    auto self = shared_from_this();
+    asio::async_write(socket, asio::buffer(sending), [self](std::error_code ec, size_t) {
+        drain(self->sending);
         if (ec) {
             self->close("write failed");
             return;
@@ -247,7 +265,7 @@ void Session::doWrite() {
         if (self->phase == Phase::Closed) {
             return;
         }
-        if (!self->queue.empty()) {
+        if (!self->queued.empty()) {
             self->doWrite();
         } else if (self->phase == Phase::Ending) {
             self->endSending();

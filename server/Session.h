@@ -2,12 +2,12 @@
 // One client connection, shaped like the asio chat example with a buffered read: doRead takes
 // whatever has arrived, and the complete packets in it (4-byte length, body) go to the
 // RequestHandler one after the other, so a burst of requests costs one read; answers and pushes
-// queue up in send() with one write in flight. While the peer is not ready (a request waits on a
-// worker, a game's end on the database) the packets stay in the inbox and nothing more is read,
-// until resume(). The session ends itself, and only itself, on bytes that cannot be a request or
-// on a flood of requests, once the answers to the requests before them are out; it closes itself
-// at once on an output queue its client does not read, or on no request completed within the
-// idle limit while not logged in. Io thread only.
+// are written at once, or queue up behind the one write in flight. While the peer is not ready (a
+// request waits on a worker, a game's end on the database) the packets stay in the inbox and
+// nothing more is read, until resume(). The session ends itself, and only itself, on bytes that
+// cannot be a request or on a flood of requests, once the answers to the requests before them are
+// out; it closes itself at once on an output queue its client does not read, or on no request
+// completed within the idle limit while not logged in. Io thread only.
 
 #include "Peer.h"
 
@@ -15,7 +15,6 @@
 #include <asio/steady_timer.hpp>
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,9 +78,11 @@ private:
     std::vector<uint8_t> inbox = std::vector<uint8_t>(kInboxStart);
     size_t filled = 0; // bytes of inbox that hold data, from its start
 
-    std::deque<std::vector<uint8_t>> queue;    // waiting for the next write
-    std::vector<std::vector<uint8_t>> writing; // the write in flight
-    size_t queuedBytes = 0;
+    // A packet sent is copied to the end of `queued`, written at once while no write is in flight
+    // (`sending`). Both keep their storage (unless it grew large): answering a move allocates
+    // nothing.
+    std::vector<uint8_t> queued;
+    std::vector<uint8_t> sending;
 
     std::chrono::steady_clock::time_point windowStart;
     int windowRequests = 0;

@@ -5,9 +5,10 @@ Usage: tools/bench-summary.py OUT_DIR
 
 OUT_DIR holds what tools/bench.sh kept of each part's run: `commands.tsv` (part, command as
 run), the Google Benchmark JSON files (`koralith-bench-ai.json`, `koralith-bench-levels.json`,
-`koralith-bench-game.json`), and the printed lines of `game-figures.txt`, `load.txt` and
-`load-hashing.txt`. Every figure is read from there; one that cannot be found is shown as "not
-measured" and the exit status is 1, so a renamed line or a failed part never passes for a result.
+`koralith-bench-game.json`), and the printed lines of `game-figures.txt`, `load.txt`,
+`load-floor.txt` and `load-hashing.txt`. Every figure is read from there; one that cannot be
+found is shown as "not measured" and the exit status is 1, so a renamed line or a failed part
+never passes for a result.
 """
 import datetime
 import json
@@ -57,15 +58,21 @@ def printed(text, label):
     return None
 
 
+def number(text, label):
+    """The number that starts the rest of that line."""
+    found = re.match(r"[\d.]+", printed(text, label) or "")
+    return float(found.group()) if found else None
+
+
 rows = []
 
 
-def row(figure, value, part):
+def row(figure, value, *parts):
     if value is None:
         missing.append(figure)
         value = "not measured"
-    command = commands.get(part)
-    where = f"`{command.strip()}`" if command else "not run"
+    run = [commands.get(part) for part in parts]
+    where = " and ".join(f"`{c.strip()}`" for c in run) if all(run) else "not run"
     rows.append(f"| {figure} | {value} | {where} |")
 
 
@@ -111,16 +118,26 @@ row("game: full-board frame (225 stones), draw time (CPU) against SDL alone draw
     f"(ratio {frame['cpu_time'] / floor['cpu_time']:.2f})", "koralith-bench-game")
 
 load = read("load.txt")
+floor_load = read("load-floor.txt")
 relay = re.search(r"p99 (\d+) us", printed(load, "relay latency") or "")
 echo = re.search(r"p99 (\d+) us", printed(load, "bare echo round trip") or "")
 ratio = printed(load, "relay p99 / echo p99")
-per_move = printed(load, "server cpu per move")
 row("server: connections held", printed(load, "connections held"), "load")
 row("server: moves relayed per second", printed(load, "moves per second"), "load")
 row("server: move relay p99 against a bare TCP echo's p99",
     relay and echo and ratio and
     f"{relay.group(1)} µs against {echo.group(1)} µs (ratio {ratio})", "load")
-row("server: CPU time per relayed move", per_move and per_move.replace(" us", " µs"), "load")
+
+# The server's CPU time per move beside the floor relay's under the same bots, and both relays'
+# heap allocations per move (koralith-malloc-count.so preloaded).
+cpu = [number(text, "server cpu per move") for text in (load, floor_load)]
+row("server: CPU time per relayed move, against a bare relay of the same protocol",
+    f"{cpu[0]:.1f} µs against {cpu[1]:.1f} µs (ratio {cpu[0] / cpu[1]:.2f})"
+    if all(cpu) else None, "load", "load-floor")
+allocations = [number(text, "server allocations per move") for text in (load, floor_load)]
+row("server: heap allocations per relayed move, against the bare relay",
+    f"{allocations[0]:.2f} against {allocations[1]:.2f}" if None not in allocations else None,
+    "load", "load-floor")
 
 # Logins at the server's real hash cost (HashingRun.h).
 hashing = read("load-hashing.txt")

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # make bench: every benchmark program the build has, the real game's start, idle CPU and memory,
 # then the server load tool (5,000 bots for 30 s on loopback, beside a bare TCP echo measured in
-# the same run) and its hashing run (logins at the real hash cost, alone, 16 at once and under a
-# registration flood from other addresses). Ends with one Markdown table of the figures, also
-# saved to BUILD/bench-summary.md (tools/bench-summary.py reads them from the programs' own
-# output, kept in BUILD/bench-out/).
+# the same run), the same bots against the floor relay (koralith-floor-relay: the protocol's
+# framing and move relay, nothing else) and the load tool's hashing run (logins at the real hash
+# cost, alone, 16 at once and under a registration flood from other addresses). Ends with one
+# Markdown table of the figures, also saved to BUILD/bench-summary.md (tools/bench-summary.py
+# reads them from the programs' own output, kept in BUILD/bench-out/).
 #   LOAD_BOTS=500 LOAD_SECONDS=5 make bench   a short load run
 set -euo pipefail
 build=${1:-build}
@@ -36,6 +37,8 @@ if [ -x "$build/bin/koralith" ]; then
 fi
 if [ -x "$build/bin/koralith-load" ]; then
     run load bash bench/load/run-load.sh "$build" --bots "${LOAD_BOTS:-5000}" \
+        --seconds "${LOAD_SECONDS:-30}"
+    run load-floor bash bench/load/run-load.sh "$build" --floor --bots "${LOAD_BOTS:-5000}" \
         --seconds "${LOAD_SECONDS:-30}"
     run load-hashing bash bench/load/run-load.sh "$build" --hashing --seconds 10
 fi

@@ -7,10 +7,12 @@
 // --hashing it measures the password hashing instead (HashingRun.h).
 //
 //   koralith-load --port P [--bots N] [--seconds S] [--think-ms T] [--server-pid PID]
+//                 [--malloc-count FILE]
 //   koralith-load --port P --hashing [--seconds S] [--server-pid PID]
 //
 // For the bots the server should run with --hash-cost min, or registering thousands of them
-// takes minutes; for --hashing with its real cost.
+// takes minutes; for --hashing with its real cost. --malloc-count names the counter file of a
+// server that runs with koralith-malloc-count.so preloaded (MallocCount.cpp).
 
 #include "EchoProbe.h"
 #include "HashingRun.h"
@@ -37,6 +39,7 @@ struct Options {
     int echoClients = 64;
     long serverPid = 0;
     std::string prefix;
+    std::string mallocCount;
     bool hashing = false;
 };
 
@@ -65,6 +68,8 @@ bool parse(int argc, char** argv, Options& o) {
             o.serverPid = value;
         } else if (key == "--prefix") {
             o.prefix = argv[i];
+        } else if (key == "--malloc-count") {
+            o.mallocCount = argv[i];
         } else {
             return false;
         }
@@ -116,6 +121,13 @@ std::pair<double, double> machineJiffies() {
     return {total - v[3] - v[4], total};
 }
 
+// The server's allocations so far, from the counter file its preloaded counter keeps.
+uint64_t allocations(const std::string& path) {
+    uint64_t n = 0;
+    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(&n), sizeof n);
+    return n;
+}
+
 std::string loadAverage() {
     std::ifstream in("/proc/loadavg");
     std::string a, b, c;
@@ -130,7 +142,7 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, o)) {
         std::fprintf(stderr, "usage: koralith-load --port P [--bots 2..10000] [--seconds 1..300]"
                              " [--think-ms T] [--echo-clients E] [--server-pid PID]"
-                             " [--prefix NAME] [--hashing]\n");
+                             " [--prefix NAME] [--malloc-count FILE] [--hashing]\n");
         return 2;
     }
     if (o.prefix.empty()) {
@@ -168,6 +180,7 @@ int main(int argc, char** argv) {
     Clock::time_point measureStart;
     std::pair<double, double> machineStart;
     double serverCpuStart = 0;
+    uint64_t allocationsStart = 0;
     double ownCpuStart = 0;
     size_t minGames = SIZE_MAX, maxGames = 0, gameSamples = 0;
     double gameSum = 0;
@@ -197,6 +210,7 @@ int main(int argc, char** argv) {
                 echo.measuring = true;
                 machineStart = machineJiffies();
                 serverCpuStart = o.serverPid ? cpuSeconds(o.serverPid) : 0;
+                allocationsStart = o.mallocCount.empty() ? 0 : allocations(o.mallocCount);
                 ownCpuStart = ownCpu();
                 std::fprintf(stderr, "koralith-load: %zu bots logged in after %.1f s; measuring\n",
                              stats.loggedIn, std::chrono::duration<double>(now - begun).count());
@@ -250,6 +264,11 @@ int main(int argc, char** argv) {
                             100 * busy, sysconf(_SC_NPROCESSORS_ONLN));
                 std::printf("server cpu per move  %.1f us\n",
                             stats.moves ? 1e6 * serverCpu / double(stats.moves) : 0.0);
+                if (!o.mallocCount.empty()) {
+                    const uint64_t made = allocations(o.mallocCount) - allocationsStart;
+                    std::printf("server allocations per move %.2f\n",
+                                stats.moves ? double(made) / double(stats.moves) : 0.0);
+                }
                 std::printf("load average         before %s, after %s\n", loadBefore.c_str(),
                             loadAverage().c_str());
                 std::fflush(stdout);

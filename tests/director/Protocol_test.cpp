@@ -62,8 +62,11 @@ TEST(Packet, BytesOnTheWireAsWorkedByHand) {
               (Bytes{0,    0,    0, 1,    0,    0, 0, 20, 0, 0, 0, 8, 0, 0x11, 0x22,
                      0x33, 0x44, 1, 0x3f, 0x80, 0, 0, 4,  0, 0, 0, 2, 9, 8}));
     EXPECT_EQ(readWord(buildRequestPacket(0, EVENT_LOGIN, &login).data()), 50u);
-    EXPECT_EQ(buildResponsePacket(EVENT_OPPQUIT, 5, &pushed),
-              (Bytes{0, 0, 0, 13, 0, 0, 0x03, 0xea, 0, 0, 0, 5, 0, 0, 0, 0, 42}));
+    const Bytes quitPush{0, 0, 0, 13, 0, 0, 0x03, 0xea, 0, 0, 0, 5, 0, 0, 0, 0, 42};
+    EXPECT_EQ(buildResponsePacket(EVENT_OPPQUIT, 5, &pushed), quitPush);
+    Bytes reused(64, 0xee); // storage the server builds into again: nothing of the old stays
+    buildIntResponsePacket(reused, EVENT_OPPQUIT, 5, {42});
+    EXPECT_EQ(reused, quitPush);
 }
 
 TEST(Packet, EveryFieldTypeSurvivesBothDirections) {
