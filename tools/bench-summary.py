@@ -139,6 +139,22 @@ row("server: heap allocations per relayed move, against the bare relay",
     f"{allocations[0]:.2f} against {allocations[1]:.2f}" if None not in allocations else None,
     "load", "load-floor")
 
+# The web face under wrk (bench/web/run-web.sh), and the relay while it serves.
+web = read("web.txt") or ""
+for kind, goal in (("leaderboard", "p99 <= 5 ms"), ("player", "p99 <= 10 ms"),
+                   ("game", "p99 <= 5 ms")):
+    cells = re.search(rf"^\| {kind} +\| +(\S+) \| +(\S+) \| +(\S+) \| +(\S+) \|", web, re.M)
+    row(f"web: {kind} pages, 100,000 players and 1,000,000 games, wrk 8 connections "
+        f"(goal {goal}, >= 2000 requests/s)",
+        cells and f"{cells.group(1)} requests/s, p50 {cells.group(2)}, p99 {cells.group(3)}, "
+        f"{cells.group(4)} of CPU a request", "web")
+with_web = read("load-web.txt")
+cpu_web = number(with_web, "server cpu per move") if with_web else None
+row("server: CPU time per relayed move while the web face serves from its database, "
+    "against without", cpu_web and cpu[0] and f"{cpu_web:.1f} µs against {cpu[0]:.1f} µs "
+    f"({printed(with_web, 'web requests during the load:')} web requests meanwhile)",
+    "load-web", "load")
+
 # Logins at the server's real hash cost (HashingRun.h).
 hashing = read("load-hashing.txt")
 alone = re.match(r"p50 (\d+) ms", printed(hashing, "one login alone") or "")

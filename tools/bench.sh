@@ -3,7 +3,9 @@
 # then the server load tool (5,000 bots for 30 s on loopback, beside a bare TCP echo measured in
 # the same run), the same bots against the floor relay (koralith-floor-relay: the protocol's
 # framing and move relay, nothing else) and the load tool's hashing run (logins at the real hash
-# cost, alone, 16 at once and under a registration flood from other addresses). Ends with one
+# cost, alone, 16 at once and under a registration flood from other addresses), the web face
+# under wrk on a generated database of 100,000 players and 1,000,000 games, and the server's
+# bots again while the web face serves from the server's own database. Ends with one
 # Markdown table of the figures, also saved to BUILD/bench-summary.md (tools/bench-summary.py
 # reads them from the programs' own output, kept in BUILD/bench-out/).
 #   LOAD_BOTS=500 LOAD_SECONDS=5 make bench   a short load run
@@ -41,6 +43,11 @@ if [ -x "$build/bin/koralith-load" ]; then
     run load-floor bash bench/load/run-load.sh "$build" --floor --bots "${LOAD_BOTS:-5000}" \
         --seconds "${LOAD_SECONDS:-30}"
     run load-hashing bash bench/load/run-load.sh "$build" --hashing --seconds 10
+fi
+if [ -x "$build/bin/koralith-web" ]; then
+    run web bash bench/web/run-web.sh "$build"
+    run load-web bash bench/load/run-load.sh "$build" --with-web --bots "${LOAD_BOTS:-5000}" \
+        --seconds "${LOAD_SECONDS:-30}"
 fi
 
 echo
