@@ -1,9 +1,11 @@
 // Registration, login, the slowing down of password guessing, and what a restart keeps.
 
 #include "CLMD5.h"
+#include "Database.h"
 #include "ServerFixture.h"
 
 #include <filesystem>
+#include <thread>
 #include <tuple>
 
 TEST_F(ServerTest, RegistrationTakesAWellFormedNameOnceWithADigest) {
@@ -50,6 +52,17 @@ TEST_F(ServerTest, LoginAnswersTheIdForTheRightPasswordAndRefusesGuessersForAWhi
     EXPECT_EQ(client()->login("eve", "other"), -1);
 }
 
+// Whether the status row comes to say this many players online and games running within 5 s.
+static bool statusReaches(Database& db, int online, int running) {
+    int nowOnline = -1, nowRunning = -1;
+    for (int i = 0; i < 50 && (nowOnline != online || nowRunning != running); ++i) {
+        std::this_thread::sleep_for(100ms);
+        db.run("SELECT players_online FROM status", &nowOnline);
+        db.run("SELECT games_running FROM status", &nowRunning);
+    }
+    return nowOnline == online && nowRunning == running;
+}
+
 // A game still running at the shutdown is stopped unscored.
 TEST_F(ServerTest, ARestartKeepsTheAccountsAndFinishedGamesAndLeavesRunningGamesUnscored) {
     Pair p = matchedPair("keeper", "loser");
@@ -61,6 +74,10 @@ TEST_F(ServerTest, ARestartKeepsTheAccountsAndFinishedGamesAndLeavesRunningGames
         play(*p.white, *p.black, i, 1);
     }
     play(*p.black, *p.white, 4, 0, 1, OUTCOME_BLACK_WON);
+    {
+        Database db(server.databasePath());
+        EXPECT_TRUE(statusReaches(db, 4, 1)); // for the web face, within a report's period
+    }
     // After the end a quit only answers, and both may join again.
     EXPECT_EQ(ask(*p.white, EVENT_QUITCHESS), Ints{1});
     EXPECT_TRUE(p.black->noPush(EVENT_OPPQUIT, 200ms));
