@@ -106,7 +106,8 @@ protected:
     asio::io_context io, database;
     std::unique_ptr<AccountStore> store = AccountStore::open(path, error);
     Accounts accounts{io, io.get_executor(), database.get_executor(), *store, HashCost::Minimum};
-    std::unique_ptr<Lobby> lobby = std::make_unique<Lobby>(io, accounts, std::chrono::seconds(60), 1);
+    std::unique_ptr<Lobby> lobby =
+        std::make_unique<Lobby>(io, accounts, std::chrono::seconds(60), 1);
     std::vector<std::unique_ptr<SeenPeer>> peers;
 };
 
