@@ -255,16 +255,4 @@ TEST_F(LobbyTest, AClockThatRanOutAsAMoveCameIsStale) {
     EXPECT_EQ(p.white->take(), (std::vector<Push>{{EVENT_OVERTIME, {p.black->state.userId}}}));
 }
 
-TEST_F(LobbyTest, GamesRunningAtTheShutdownStopUnscored) {
-    const Pair p = matched("b", "w");
-    play(*p.black, *p.white, 7, 7);
-    lobby->abandonGames();
-    EXPECT_EQ(lobby->runningGames(), 0u);
-    expectRefused(*p.white, 8, 8);
-    landRecords();
-    EXPECT_TRUE(p.black->take().empty());
-    EXPECT_EQ(scoreOf(*p.black), (Ints{1500, 0, 0, 0}));
-    EXPECT_TRUE(lobby->join(*p.black));
-}
-
 } // namespace
