@@ -24,7 +24,7 @@ Game::Play Game::play(const Peer& mover, int32_t x, int32_t y) {
     if (isBoardFull(board)) {
         return Play::Full;
     }
-    turn = ::opponentOf(turn);
+    turn = opponentOf(turn);
     startClock();
     return Play::Continues;
 }

@@ -36,7 +36,7 @@ public:
     uint64_t id() const { return gameId; }
     Peer& seat(int32_t colour) const { return colour == kBlack ? *black : *white; }
     int32_t colourOf(const Peer& p) const { return &p == black ? kBlack : kWhite; }
-    Peer& opponentOf(const Peer& p) const { return &p == black ? *white : *black; }
+    Peer& otherPlayer(const Peer& p) const { return &p == black ? *white : *black; }
     int32_t toMove() const { return turn; }
     // The record so far; the Lobby fills in the end.
     GameRecord& record() { return rec; }

@@ -143,7 +143,7 @@ Lobby::MoveAnswer Lobby::move(Peer& peer, int32_t x, int32_t y) {
     } else if (play == Game::Play::Full) {
         answer.outcome = OUTCOME_DRAW;
     }
-    Peer& opponent = game->opponentOf(peer);
+    Peer& opponent = game->otherPlayer(peer);
     if (answer.over) {
         finish(*game, play == Game::Play::Five ? GameEnd::Five : GameEnd::Full, answer.outcome);
     }
@@ -156,17 +156,17 @@ void Lobby::quit(Peer& peer) {
     if (game == nullptr) {
         return;
     }
-    Peer& opponent = game->opponentOf(peer);
-    finish(*game, GameEnd::Quit, winOutcome(::opponentOf(game->colourOf(peer))));
+    Peer& opponent = game->otherPlayer(peer);
+    finish(*game, GameEnd::Quit, winOutcome(opponentOf(game->colourOf(peer))));
     push(opponent, EVENT_OPPQUIT, {peer.state.userId});
 }
 
 void Lobby::timedOut(Game& game) {
     const int32_t loser = game.toMove();
-    const int32_t winnerId = game.seat(::opponentOf(loser)).state.userId;
+    const int32_t winnerId = game.seat(opponentOf(loser)).state.userId;
     Peer& black = game.seat(kBlack);
     Peer& white = game.seat(kWhite);
-    finish(game, GameEnd::Time, winOutcome(::opponentOf(loser)));
+    finish(game, GameEnd::Time, winOutcome(opponentOf(loser)));
     push(black, EVENT_OVERTIME, {winnerId});
     push(white, EVENT_OVERTIME, {winnerId});
 }
