@@ -184,9 +184,12 @@ void GBDirector::onNetworkEvent(int type, const uint8_t* data, uint32_t length) 
         // A packet that could not go out comes back whole: length, seq, the word 20, code.
         event.status =
             type == CLNetworkModule::SEND_NOT_CONNECTED ? SEND_NOT_CONNECTED : SEND_FAILED;
-        if (data != nullptr && length >= kLengthFieldSize + kRequestHeaderSize) {
-            event.seq = readWord(data + 4);
-            event.code = static_cast<int32_t>(readWord(data + 12));
+        RequestHeader header;
+        if (data != nullptr && length >= kLengthFieldSize &&
+            decodeRequestHeader(data + kLengthFieldSize, length - kLengthFieldSize, header) ==
+                nullptr) {
+            event.seq = header.seq;
+            event.code = header.code;
         }
         break;
     }

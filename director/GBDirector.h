@@ -136,7 +136,7 @@ public:
     // advances the director's clock, which times pending requests out.
     void dispatchEvents(float dt);
 
-    // The message format's packet building and response parsing (director/Packet.h).
+    // The message format's packet building and response parsing (protocol/Packet.h).
     static std::vector<uint8_t> buildPacket(uint32_t seq, int32_t code, const CLDataBuffer* body);
     static NetEvent parseResponse(const uint8_t* body, uint32_t length);
     // The change a "gb_event_connection" pack tells of; nothing for any other pack.

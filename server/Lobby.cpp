@@ -2,6 +2,7 @@
 
 #include "Accounts.h"
 #include "EventCodes.h"
+#include "IntPacket.h"
 #include "Log.h"
 #include "Peer.h"
 

@@ -9,7 +9,6 @@
 // of an end before it is on disk, and nothing sent after it overtakes it.
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -56,10 +55,3 @@ private:
     std::vector<std::vector<uint8_t>> held; // while recording
     const char* endAfterHeld = nullptr;     // the reason of an end that waits for `held`
 };
-
-// An answer (seq > 0) or a push (seq 0) whose fields are all integers, built in the storage last
-// given back by recyclePacket: a move's answer and push cost no allocation.
-std::vector<uint8_t> intPacket(int32_t code, uint32_t seq, std::initializer_list<int32_t> values);
-// The storage of a packet whose bytes have been copied out, kept for the next intPacket of this
-// thread.
-void recyclePacket(std::vector<uint8_t> packet);

@@ -3,6 +3,7 @@
 #include "AccountRules.h"
 #include "Accounts.h"
 #include "EventCodes.h"
+#include "IntPacket.h"
 #include "Lobby.h"
 #include "Log.h"
 #include "Packet.h"
@@ -54,18 +55,19 @@ void RequestHandler::hash(Peer& peer, Work work, Then then) {
 
 bool RequestHandler::handle(Peer& peer, const uint8_t* body, size_t length) {
     assert(peer.ready());
-    if (length < kRequestHeaderSize || readWord(body + 4) != kRequestWord) {
-        return false;
-    }
-    const uint32_t seq = readWord(body);
-    const int32_t code = int32_t(readWord(body + 8));
     if (!parseRequestBody(body, length, request)) {
+        RequestHeader header;
+        if (decodeRequestHeader(body, length, header) != nullptr) {
+            return false;
+        }
         // A malformed body still gets its answer, in the refusal form.
-        answer(peer, code, seq,
-               code == EVENT_CHESS ? std::initializer_list<int32_t>{0, 0, 0}
-                                   : std::initializer_list<int32_t>{0});
+        answer(peer, header.code, header.seq,
+               header.code == EVENT_CHESS ? std::initializer_list<int32_t>{0, 0, 0}
+                                          : std::initializer_list<int32_t>{0});
         return true;
     }
+    const uint32_t seq = request.header.seq;
+    const int32_t code = request.header.code;
     const CLDataBuffer& fields = request.fields;
     switch (code) {
     case EVENT_LOGIN:

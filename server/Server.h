@@ -1,6 +1,6 @@
 #pragma once
 // The game server: accounts, match-making, judged games with a move clock, and scores, for the
-// Koralith client's message format (director/) and rules (game/).
+// Koralith client's message format (protocol/) and rules (game/).
 //
 // Threads: one asio io_context runs every socket, the Lobby, the games and their clocks, and all
 // request handling; nothing there blocks. Argon2id hashing runs on a small hashing pool, and the

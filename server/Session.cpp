@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "IntPacket.h"
 #include "Log.h"
 #include "Packet.h"
 #include "RequestHandler.h"

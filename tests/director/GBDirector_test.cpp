@@ -323,7 +323,7 @@ TEST_F(InFrames, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEnd
     const std::optional<ParsedRequest> login = nextRequest(server);
     ASSERT_TRUE(login);
     const CLDataBuffer answer = ints({1, 42});
-    put(server, buildResponsePacket(login->code, login->seq, &answer));
+    put(server, buildResponsePacket(login->header.code, login->header.seq, &answer));
     frames([&] { return !calls.empty(); });
     EXPECT_EQ(calls, (Calls{"1/0 ['ann'] ['pw'] [1,42]"}));
 
@@ -348,7 +348,7 @@ TEST_F(InFrames, StartedTheLoginGoesFirstOnTheNextConnection) {
     const std::optional<ParsedRequest> login = nextRequest(server);
     ASSERT_TRUE(login);
     const CLDataBuffer accepted = ints({1, 42});
-    put(server, buildResponsePacket(EVENT_LOGIN, login->seq, &accepted));
+    put(server, buildResponsePacket(EVENT_LOGIN, login->header.seq, &accepted));
     ASSERT_TRUE(frames([&] { return director->logsInAgain(); }));
 
     peer.finish(server);
@@ -358,10 +358,10 @@ TEST_F(InFrames, StartedTheLoginGoesFirstOnTheNextConnection) {
     ASSERT_GE(server, 0);
     const std::optional<ParsedRequest> first = nextRequest(server), second = nextRequest(server);
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->code, EVENT_LOGIN);
+    EXPECT_EQ(first->header.code, EVENT_LOGIN);
     EXPECT_EQ(show(&first->fields), show(&login->fields));
-    EXPECT_EQ(second->code, EVENT_JOINMATCH);
-    put(server, buildResponsePacket(EVENT_LOGIN, first->seq, &accepted));
+    EXPECT_EQ(second->header.code, EVENT_JOINMATCH);
+    put(server, buildResponsePacket(EVENT_LOGIN, first->header.seq, &accepted));
     EXPECT_TRUE(frames([&] { return calls.size() == 2; }));
     EXPECT_EQ(calls, (Calls{"2000/0 null null [0]", "2000/0 null null [2]"}));
     director->stop();

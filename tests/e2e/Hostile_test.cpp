@@ -21,7 +21,7 @@ protected:
     // client starts.
     Bytes answer(const ParsedRequest& r) {
         CLDataBuffer f;
-        switch (r.code) {
+        switch (r.header.code) {
         case EVENT_LOGIN:
             f = ints({1, kMe});
             break;
@@ -43,7 +43,7 @@ protected:
         default:
             f = ints({1});
         }
-        return ScriptedServer::packet(r.code, r.seq, f);
+        return ScriptedServer::packet(r.header.code, r.header.seq, f);
     }
     void start() { startClient(server.port()); }
     // A push of integers, `count` times in one write.

@@ -46,15 +46,23 @@ struct ParsedResponse {
 // seq 0 and no fields. Never reads past `length`.
 ParsedResponse parseResponseBody(const uint8_t* body, size_t length);
 
-struct ParsedRequest {
+struct RequestHeader {
     uint32_t seq = 0;
     int32_t code = 0;
+};
+
+// The one reader of a request's header, at the start of a request body (without its length
+// field): fills `out` and gives null, or gives why not and leaves `out` as it was.
+const char* decodeRequestHeader(const uint8_t* body, size_t length, RequestHeader& out);
+
+struct ParsedRequest {
+    RequestHeader header;
     CLDataBuffer fields;
 };
 
-// A request body (without its length field). False, with `out` unspecified, for a body that is
-// shorter than its header, lacks the word 20, or holds a cut or unknown field. Never reads past
-// `length`.
+// A request body (without its length field). False for a body whose header does not decode
+// (`out` as it was), or that holds a cut or unknown field (`out.header` filled, so that the
+// refusal can name the request). Never reads past `length`.
 bool parseRequestBody(const uint8_t* body, size_t length, ParsedRequest& out);
 
 // Big-endian 32-bit words, shared by both sides' framing code.

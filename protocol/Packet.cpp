@@ -185,12 +185,22 @@ ParsedResponse parseResponseBody(const uint8_t* body, size_t n) {
     return out;
 }
 
-bool parseRequestBody(const uint8_t* body, size_t n, ParsedRequest& out) {
-    if (body == nullptr || n < kRequestHeaderSize || readWord(body + 4) != kRequestWord) {
-        return false;
+const char* decodeRequestHeader(const uint8_t* body, size_t n, RequestHeader& out) {
+    if (body == nullptr || n < kRequestHeaderSize) {
+        return "shorter than a request header";
+    }
+    if (readWord(body + 4) != kRequestWord) {
+        return "without the request word";
     }
     out.seq = readWord(body);
     out.code = int32_t(readWord(body + 8));
+    return nullptr;
+}
+
+bool parseRequestBody(const uint8_t* body, size_t n, ParsedRequest& out) {
+    if (decodeRequestHeader(body, n, out.header) != nullptr) {
+        return false;
+    }
     out.fields.clear();
     return parseFields(body, kRequestHeaderSize, n, out.fields, true);
 }

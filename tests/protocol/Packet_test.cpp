@@ -87,7 +87,7 @@ TEST(Packet, EveryFieldTypeSurvivesBothDirections) {
     const Bytes requestBody = bodyOf(request);
     ParsedRequest parsed;
     ASSERT_TRUE(parseRequestBody(requestBody.data(), requestBody.size(), parsed));
-    EXPECT_EQ(buildRequestPacket(parsed.seq, parsed.code, &parsed.fields), request);
+    EXPECT_EQ(buildRequestPacket(parsed.header.seq, parsed.header.code, &parsed.fields), request);
     const Bytes response = buildResponsePacket(EVENT_OPPCHESS, 0xdeadbeef, &fields);
     const Bytes responseBody = bodyOf(response);
     const ParsedResponse answer = parseResponseBody(responseBody.data(), responseBody.size());
@@ -148,6 +148,13 @@ TEST(RequestParse, RefusesWhatCannotBeARequest) {
     hugeBlock.insert(hugeBlock.end(), {4, 0xff, 0xff, 0xff, 0xff, 1});
     EXPECT_FALSE(parseRequestBody(hugeBlock.data(), hugeBlock.size(), out));
     EXPECT_FALSE(parseRequestBody(nullptr, 12, out));
+    // The header alone: filled when it is one, else why not, and nothing of it taken.
+    RequestHeader header{77, 88};
+    EXPECT_NE(decodeRequestHeader(wrongWord.data(), wrongWord.size(), header), nullptr);
+    EXPECT_NE(decodeRequestHeader(good.data(), 11, header), nullptr);
+    EXPECT_EQ(std::pair(header.seq, header.code), std::pair(77u, 88));
+    EXPECT_EQ(decodeRequestHeader(unknownType.data(), unknownType.size(), header), nullptr);
+    EXPECT_EQ(std::pair(header.seq, header.code), std::pair(2u, int32_t(EVENT_CHESS)));
 }
 
 } // namespace

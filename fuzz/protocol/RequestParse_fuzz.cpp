@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     checkConsistent(request.fields);
     const std::vector<uint8_t> again =
-        buildRequestPacket(request.seq, request.code, &request.fields);
+        buildRequestPacket(request.header.seq, request.header.code, &request.fields);
     ParsedRequest back;
-    if (!parseRequestBody(again.data() + 4, again.size() - 4, back) || back.seq != request.seq ||
-        back.code != request.code) {
+    if (!parseRequestBody(again.data() + 4, again.size() - 4, back) ||
+        back.header.seq != request.header.seq || back.header.code != request.header.code) {
         std::abort();
     }
     checkSame(request.fields, back.fields);
