@@ -31,7 +31,7 @@ counter=$(realpath "$build/bin/koralith-malloc-count.so")
 KORALITH_MALLOC_COUNT=$dir/mallocs LD_PRELOAD=$counter "${relay[@]}" "${cost[@]}" \
     2> "$dir/server.log" &
 server=$!
-trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$dir"' EXIT
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$dir"' EXIT
 port=
 for _ in $(seq 100); do
     # The log may not be there yet: the server's shell opens it.
@@ -45,7 +45,7 @@ web_pid=
 if $web; then
     "$build/bin/koralith-web" --db "$dir/load.db" --listen 127.0.0.1:0 2> "$dir/web.log" &
     web_pid=$!
-    trap 'kill "$server" $web_pid 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"' EXIT
+    trap 'kill "$server" $web_pid 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$dir"' EXIT
     for _ in $(seq 100); do
         web_port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$dir/web.log")
         [ -n "$web_port" ] && break
