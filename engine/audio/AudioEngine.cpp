@@ -2,6 +2,7 @@
 
 #include "base/Director.h"
 #include "base/FileUtils.h"
+#include "base/Scheduler.h"
 #include "platform/GLView.h"
 
 #include <SDL.h>
@@ -41,6 +42,26 @@ Mix_Chunk* chunkFor(const std::string& filePath) {
     return chunk;
 }
 
+// An open device keeps the mixer's thread waking many times a second, playing silence: closed
+// a few seconds after the last sound, so that a game at rest costs nothing, and opened again at
+// the next (a short sound decodes in well under a millisecond).
+constexpr float kCloseAfterSeconds = 4.0f;
+
+void closeWhenSilent() {
+    Director::getInstance()->getScheduler()->schedule(
+        [](float) {
+            if (mixer != Mixer::Open) {
+                return;
+            }
+            if (Mix_Playing(-1) > 0) {
+                closeWhenSilent();
+                return;
+            }
+            AudioEngine::end();
+        },
+        &mixer, kCloseAfterSeconds, 0, 0.0f, false, "closeWhenSilent");
+}
+
 } // namespace
 
 int AudioEngine::play2d(const std::string& filePath, bool loop, float volume) {
@@ -56,6 +77,9 @@ int AudioEngine::play2d(const std::string& filePath, bool loop, float volume) {
     }
     Mix_VolumeChunk(chunk, static_cast<int>(volume * MIX_MAX_VOLUME));
     const int channel = Mix_PlayChannel(-1, chunk, loop ? -1 : 0);
+    if (!loop) {
+        closeWhenSilent();
+    }
     return channel < 0 ? INVALID_AUDIO_ID : channel;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Short sounds, as cocos2d-x's experimental::AudioEngine plays them: play2d by file name (found
-// through the search paths), decoded once and kept. The mixer opens at the first sound; with no
+// through the search paths), decoded once and kept. The mixer opens at the first sound and closes
+// a few seconds after the last (an open device wakes a thread many times a second); with no
 // audio device (a machine without sound, CI, the headless harness) every call is silent and
 // nothing is reported, since a game without sound is still the game.
 
