@@ -74,37 +74,27 @@ std::string cleanText(const std::string& text) {
     return out;
 }
 
+// What text between tags must not hold as itself.
+static const char* htmlTextEntity(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    default:
+        return nullptr;
+    }
+}
+
 std::string htmlText(const std::string& text) {
-    return escapeEach(text, [](char c) -> const char* {
-        switch (c) {
-        case '&':
-            return "&amp;";
-        case '<':
-            return "&lt;";
-        case '>':
-            return "&gt;";
-        default:
-            return nullptr;
-        }
-    });
+    return escapeEach(text, htmlTextEntity);
 }
 
 std::string htmlAttr(const std::string& text) {
     return escapeEach(text, [](char c) -> const char* {
-        switch (c) {
-        case '&':
-            return "&amp;";
-        case '<':
-            return "&lt;";
-        case '>':
-            return "&gt;";
-        case '"':
-            return "&quot;";
-        case '\'':
-            return "&#39;";
-        default:
-            return nullptr;
-        }
+        return c == '"' ? "&quot;" : c == '\'' ? "&#39;" : htmlTextEntity(c);
     });
 }
 
