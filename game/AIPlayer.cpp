@@ -76,8 +76,7 @@ void AIPlayer::refreshLastPly(int cell) {
     lastPly[kWhite - 1][cell] = bonus + white - weighDefence(black);
 }
 
-void AIPlayer::placeStone(int cell, int32_t colour_) {
-    board.place(cell, colour_);
+void AIPlayer::refreshAround(int cell) {
     refreshLastPly(cell);
     for (int d = 0; d < 4; ++d) {
         const PatternBoard::Ray* ray;
@@ -88,16 +87,14 @@ void AIPlayer::placeStone(int cell, int32_t colour_) {
     }
 }
 
+void AIPlayer::placeStone(int cell, int32_t colour_) {
+    board.place(cell, colour_);
+    refreshAround(cell);
+}
+
 void AIPlayer::takeBack(int cell) {
     board.remove(cell);
-    refreshLastPly(cell);
-    for (int d = 0; d < 4; ++d) {
-        const PatternBoard::Ray* ray;
-        const int n = PatternBoard::rays(cell, d, ray);
-        for (int i = 0; i < n; ++i) {
-            refreshLastPly(ray[i].cell);
-        }
-    }
+    refreshAround(cell);
 }
 
 int AIPlayer::lookAhead(int x, int y, int depth_, int32_t colour_) {

@@ -71,6 +71,8 @@ private:
     void placeStone(int cell, int32_t colour);
     void takeBack(int cell);
     void refreshLastPly(int cell);
+    // The cell and every cell on its four lines whose scores it changes.
+    void refreshAround(int cell);
     void refreshAll();
 
     // The line scores are kept stone by stone, so the look-ahead rescores only the points whose

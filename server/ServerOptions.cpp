@@ -22,24 +22,29 @@ bool parseInteger(const char* text, long low, long high, long& out) {
     return true;
 }
 
-// "HOST:PORT", with "[v6]:PORT" for IPv6 addresses.
-bool parseListen(const std::string& text, ServerOptions& out) {
+} // namespace
+
+bool parseListenAddress(const std::string& text, std::string& host, unsigned short& port) {
     const size_t colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0) {
         return false;
     }
-    std::string host = text.substr(0, colon);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-        host = host.substr(1, host.size() - 2);
+    std::string name = text.substr(0, colon);
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
+        name = name.substr(1, name.size() - 2);
     }
-    long port = 0;
-    if (host.empty() || !parseInteger(text.c_str() + colon + 1, 0, 65535, port)) {
+    long number = 0;
+    const char* digits = text.c_str() + colon + 1;
+    if (name.empty() || *digits == '-' || *digits == '+' ||
+        !parseInteger(digits, 0, 65535, number)) {
         return false;
     }
-    out.listenHost = host;
-    out.listenPort = static_cast<unsigned short>(port);
+    host = name;
+    port = static_cast<unsigned short>(number);
     return true;
 }
+
+namespace {
 
 // The options that take a whole number from 1 to `high`.
 struct NumberOption {
@@ -104,7 +109,7 @@ bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             }
             out.*(number->field) = static_cast<int>(parsed);
         } else if (option == "--listen") {
-            if (!parseListen(value, out)) {
+            if (!parseListenAddress(value, out.listenHost, out.listenPort)) {
                 error = "--listen needs ADDR:PORT, not \"" + value + "\"";
                 return false;
             }

@@ -22,3 +22,7 @@ struct ServerOptions {
 bool parseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error);
 
 const char* serverUsage();
+
+// "HOST:PORT", with "[v6]:PORT" for IPv6 addresses, a port from 0 to 65535 written in digits;
+// false, with `host` and `port` as they were, for anything else. The web face's too.
+bool parseListenAddress(const std::string& text, std::string& host, unsigned short& port);

@@ -1,33 +1,6 @@
 #include "WebOptions.h"
 
-#include <cerrno>
-#include <cstdlib>
-
-namespace {
-
-// "HOST:PORT", with "[v6]:PORT" for IPv6 addresses.
-bool parseListen(const std::string& text, WebOptions& out) {
-    const size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
-        return false;
-    }
-    std::string host = text.substr(0, colon);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-        host = host.substr(1, host.size() - 2);
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long port = std::strtol(text.c_str() + colon + 1, &end, 10);
-    if (host.empty() || errno != 0 || *end != '\0' || port < 0 || port > 65535 ||
-        text[colon + 1] == '-' || text[colon + 1] == '+') {
-        return false;
-    }
-    out.listenHost = host;
-    out.listenPort = static_cast<unsigned short>(port);
-    return true;
-}
-
-} // namespace
+#include "ServerOptions.h"
 
 const char* webUsage() {
     return "usage: koralith-web [options]\n"
@@ -61,7 +34,7 @@ bool parseWebOptions(int argc, char** argv, WebOptions& out, std::string& error)
                 return false;
             }
             out.databasePath = value;
-        } else if (!parseListen(value, out)) {
+        } else if (!parseListenAddress(value, out.listenHost, out.listenPort)) {
             error = "--listen needs ADDR:PORT with a port from 0 to 65535, not \"" + value + "\"";
             return false;
         }
