@@ -385,19 +385,22 @@ bool AccountStore::alreadyRecorded(const GameRecord& r) {
     return sqlite3_step(selectGame) == SQLITE_ROW;
 }
 
-bool AccountStore::recordGame(const GameRecord& r, bool unlessRecorded) {
+bool AccountStore::recordGames(const Recording* games, size_t count) {
     reportIfUnlinked();
     bool ok = exec("BEGIN IMMEDIATE");
-    const bool skip = ok && unlessRecorded && alreadyRecorded(r);
-    if (ok && !skip) {
+    for (size_t i = 0; ok && i < count; ++i) {
+        const GameRecord& r = *games[i].record;
+        if (games[i].unlessRecorded && alreadyRecorded(r)) {
+            continue;
+        }
         const std::optional<Ratings> ratings = applyScores(r);
         Use use(insertGame);
         bindGame(insertGame, r);
         if (ratings) {
             const int values[] = {ratings->blackBefore, ratings->blackAfter, ratings->whiteBefore,
                                   ratings->whiteAfter};
-            for (int i = 0; i < 4; ++i) {
-                sqlite3_bind_int(insertGame, 8 + i, values[i]);
+            for (int k = 0; k < 4; ++k) {
+                sqlite3_bind_int(insertGame, 8 + k, values[k]);
             }
         }
         ok = ratings && sqlite3_step(insertGame) == SQLITE_DONE;

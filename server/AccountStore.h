@@ -51,8 +51,18 @@ public:
     // The game row and both players' new scores and tallies, in one transaction. With
     // `unlessRecorded`, a game already there (the same players, end, moves and times) is left
     // as it is, and that counts as recorded: for records written again after a restart.
-    bool recordGame(const GameRecord& record, bool unlessRecorded = false);
-    // Of the last recordGame that failed: whether its cause may pass (the file locked, full,
+    bool recordGame(const GameRecord& record, bool unlessRecorded = false) {
+        const Recording one[] = {{&record, unlessRecorded}};
+        return recordGames(one, 1);
+    }
+    // Several, in order, in one transaction: all land or none does. A commit costs more than the
+    // rows it writes, so games that end together are recorded together.
+    struct Recording {
+        const GameRecord* record;
+        bool unlessRecorded;
+    };
+    bool recordGames(const Recording* games, size_t count);
+    // Of the last recordGame(s) that failed: whether its cause may pass (the file locked, full,
     // read-only, an I/O error), so that the same write may succeed later, and SQLite's words.
     bool failureMayPass() const { return mayPass; }
     const std::string& failureText() const { return failure; }

@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::chrono::milliseconds kFirstPause{50};
 constexpr std::chrono::milliseconds kLongestPause{1000};
+constexpr size_t kMostInOneCommit = 64;
 
 // Appends `line` and a newline and returns once they are on the disk; errno tells why not.
 bool appendSynced(const std::string& path, const std::string& line) {
@@ -49,9 +50,10 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 } // namespace
 
 Accounts::Accounts(asio::io_context& io, asio::any_io_executor hashing,
-                   asio::any_io_executor database, AccountStore& store, HashCost cost)
+                   asio::any_io_executor database, AccountStore& store, HashCost cost,
+                   std::chrono::milliseconds gather)
     : io(io), hashing(std::move(hashing)), database(asio::make_strand(std::move(database))),
-      store(store), cost(cost), retry(this->database), pause(kFirstPause) {
+      store(store), cost(cost), gather(gather), retry(this->database), pause(kFirstPause) {
     decoySecret = hashSecret("decoy", cost).value_or("");
     if (!store.path().empty()) {
         journalPath = store.path() + "-unrecorded";
@@ -117,11 +119,22 @@ void Accounts::reportStatus(int playersOnline, int gamesRunning) {
 void Accounts::recordGame(GameRecord record, std::function<void()> done) {
     asio::post(database, [this, record = std::move(record), done = std::move(done)]() mutable {
         waiting.push_back({std::move(record), std::move(done)});
-        if (waiting.size() == 1) {
-            writeWaiting();
-        } else { // behind records that wait for the database
-            journalWaiting();
+        if (waiting.size() > 1) { // behind others gathering, or waiting for the database
+            if (waitingSince) {
+                journalWaiting();
+            }
+            return;
         }
+        if (gather.count() == 0 || stopBy) {
+            writeWaiting();
+            return;
+        }
+        retry.expires_after(gather);
+        retry.async_wait([this](const std::error_code& ec) {
+            if (!ec) {
+                writeWaiting();
+            }
+        });
     });
 }
 
@@ -156,10 +169,15 @@ void Accounts::loadJournal() {
 }
 
 void Accounts::writeWaiting() {
+    size_t most = kMostInOneCommit;
     while (!waiting.empty()) {
-        Waiting& w = waiting.front();
+        const size_t count = std::min(most, waiting.size());
+        batch.clear();
+        for (size_t i = 0; i < count; ++i) {
+            batch.push_back({&waiting[i].record, waiting[i].fromJournal});
+        }
         const Clock::time_point tried = Clock::now();
-        const bool landed = store.recordGame(w.record, w.fromJournal);
+        const bool landed = store.recordGames(batch.data(), count);
         if (!landed && store.failureMayPass()) {
             const std::string notKept = journalWaiting();
             if (!outageLogged) {
@@ -188,16 +206,32 @@ void Accounts::writeWaiting() {
             });
             return;
         }
-        if (!landed) {
-            logLine("error: game of %d and %d not recorded: %s: %s", w.record.blackId,
-                    w.record.whiteId, store.failureText().c_str(), recordLine(w.record).c_str());
-        } else if (waitingSince) {
-            ++landedAfterWaiting;
+        if (!landed && count > 1) { // one of them is refused for good: alone, it is found
+            most = 1;
+            continue;
         }
-        if (w.done) {
-            asio::post(io, std::move(w.done));
+        std::vector<std::function<void()>> told;
+        for (size_t i = 0; i < count; ++i) {
+            Waiting& w = waiting.front();
+            if (!landed) {
+                logLine("error: game of %d and %d not recorded: %s: %s", w.record.blackId,
+                        w.record.whiteId, store.failureText().c_str(),
+                        recordLine(w.record).c_str());
+            } else if (waitingSince) {
+                ++landedAfterWaiting;
+            }
+            if (w.done) {
+                told.push_back(std::move(w.done));
+            }
+            waiting.pop_front();
         }
-        waiting.pop_front();
+        if (!told.empty()) {
+            asio::post(io, [told = std::move(told)] {
+                for (const std::function<void()>& done : told) {
+                    done();
+                }
+            });
+        }
     }
     pause = kFirstPause;
     if (waitingSince) {

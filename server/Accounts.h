@@ -24,11 +24,15 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class Accounts {
 public:
+    // A game's end waits up to `gather` for others to share its commit: a commit costs more
+    // than the rows it writes. Zero writes each at once.
     Accounts(asio::io_context& io, asio::any_io_executor hashing, asio::any_io_executor database,
-             AccountStore& store, HashCost cost);
+             AccountStore& store, HashCost cost,
+             std::chrono::milliseconds gather = std::chrono::milliseconds(0));
 
     // The new user's id, or nothing when the name is taken or the database failed.
     void registerUser(std::string name, std::string digest,
@@ -77,7 +81,9 @@ private:
     std::string journalPath; // empty for a database in memory
     bool journalHolds = false;
     std::deque<Waiting> waiting;
-    asio::steady_timer retry;
+    std::chrono::milliseconds gather;
+    std::vector<AccountStore::Recording> batch; // kept for its storage
+    asio::steady_timer retry;                   // the next try, or the end of a gathering
     std::chrono::milliseconds pause;
     std::optional<Clock::time_point> waitingSince, stopBy;
     bool outageLogged = false;

@@ -21,7 +21,7 @@ Game::Play Game::play(const Peer& mover, int32_t x, int32_t y) {
     if (checkFive(board, x, y, turn)) {
         return Play::Five;
     }
-    if (isBoardFull(board)) {
+    if (rec.moves.size() == size_t(kCellCount)) { // every move took an empty point
         return Play::Full;
     }
     turn = opponentOf(turn);
@@ -30,14 +30,31 @@ Game::Play Game::play(const Peer& mover, int32_t x, int32_t y) {
 }
 
 void Game::startClock() {
-    clock.expires_after(moveTime);
-    // The handler may outlive the game (a cancelled wait still runs), and a wait cancelled by a
-    // newer move may already be queued: the game and the move count tell a stale one apart.
+    deadline = std::chrono::steady_clock::now() + moveTime;
+    if (!clockArmed) {
+        armClock();
+    }
+}
+
+void Game::armClock() {
+    clockArmed = true;
+    clock.expires_at(deadline);
+    // The handler may outlive the game (a cancelled wait still runs). A wait that ran out with a
+    // move on its way may already be queued when the move comes: the move count tells it that the
+    // deadline it was armed for is no longer the one that counts.
     std::weak_ptr<Game> self = weak_from_this();
     const size_t ply = rec.moves.size();
     clock.async_wait([self, ply](const std::error_code& ec) {
         std::shared_ptr<Game> game = self.lock();
-        if (ec || !game || game->rec.moves.size() != ply || game->stopped) {
+        if (!game) {
+            return;
+        }
+        game->clockArmed = false;
+        if (ec || game->stopped) {
+            return;
+        }
+        if (game->rec.moves.size() != ply || std::chrono::steady_clock::now() < game->deadline) {
+            game->armClock();
             return;
         }
         game->onTimeout(*game);

@@ -28,7 +28,7 @@ public:
     // An accepted move that does not end the game restarts the clock for the other player.
     Play play(const Peer& mover, int32_t x, int32_t y);
 
-    // Starts the clock of the player to move.
+    // Starts the clock of the player to move: it has moveTime from now.
     void startClock();
     // For good: the game has ended.
     void stopClock();
@@ -49,7 +49,13 @@ private:
     int32_t board[kCellCount] = {};
     GameRecord rec;
     std::chrono::seconds moveTime;
+    // A move only moves the deadline; the timer, armed for an earlier one, looks again when it
+    // fires. Cancelling and re-arming it at every move cost more than all the game's judging.
+    std::chrono::steady_clock::time_point deadline;
     asio::steady_timer clock;
+    bool clockArmed = false;
     TimeoutHandler onTimeout;
     bool stopped = false;
+
+    void armClock();
 };

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t kMaxQueuedBytes = 256 * 1024;
+constexpr std::chrono::milliseconds kGatherLines{20};
 
 std::string stamped(const std::string& text) {
     const std::time_t now = std::time(nullptr);
@@ -149,6 +150,9 @@ void LogWriter::run() {
         }
         writeAll(fd, text);
         lock.lock();
+        // Lines that come meanwhile are written together: a wake-up and a write for each line
+        // cost the io thread's neighbour more than the lines themselves.
+        wake.wait_for(lock, kGatherLines, [this] { return stopping; });
     }
     finished = true;
     done.notify_all();

@@ -1,6 +1,5 @@
 #include "Peer.h"
 
-
 #include <cassert>
 #include <utility>
 

@@ -82,8 +82,11 @@ int main(int argc, char** argv) {
     // A thread of its own, so that a game's end never waits behind password hashing. Accounts
     // keeps the database calls one at a time whatever runs them.
     asio::thread_pool database(1);
-    Accounts accounts(io, hashing.get_executor(), database.get_executor(), *store,
-                      options.hashCost);
+    // A game's end is told this much later at most, far below what a player can see, and under
+    // load the games ending meanwhile share one commit.
+    constexpr std::chrono::milliseconds kGatherGameEnds{20};
+    Accounts accounts(io, hashing.get_executor(), database.get_executor(), *store, options.hashCost,
+                      kGatherGameEnds);
     Lobby lobby(io, accounts, std::chrono::seconds(options.moveSeconds), std::random_device{}());
     RequestHandler handler(lobby, accounts, options.notice, minuteText(std::time(nullptr)));
     Server server(io, handler,

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -217,6 +218,30 @@ TEST_F(LobbyTest, LeavingAGameLosesItInEachWayOnceRecorded) {
         EXPECT_EQ(p.white->take(), takenOver ? toldWhy : std::vector<Push>{});
         EXPECT_EQ(p.white->ended, takenOver ? "logged in elsewhere" : "");
     }
+}
+
+// Games that end together share one commit; one the database refuses for good (a player gone
+// from it meanwhile) is found and left out alone, and the others still land.
+TEST_F(LobbyTest, GamesEndingTogetherLandTogetherAndOneRefusedTakesNoOtherWithIt) {
+    Accounts gathering{io,     io.get_executor(), database.get_executor(),
+                       *store, HashCost::Minimum, std::chrono::milliseconds(1)};
+    lobby = std::make_unique<Lobby>(io, gathering, std::chrono::seconds(60), 1);
+    const Pair games[] = {matched("a1", "a2"), matched("b1", "b2"), matched("c1", "c2")};
+    ASSERT_TRUE(Database(path).run("DELETE FROM users WHERE id = " +
+                                   std::to_string(games[1].white->state.userId)));
+    for (const Pair& p : games) {
+        lobby->quit(*p.white);
+    }
+    for (int i = 0; i < 200 && games[2].black->take().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5)); // the gathering's end
+        landRecords();
+    }
+    EXPECT_EQ(scoreOf(*games[0].black), (Ints{1516, 1, 0, 0}));
+    EXPECT_EQ(scoreOf(*games[1].black), (Ints{1500, 0, 0, 0}));
+    EXPECT_EQ(scoreOf(*games[2].black), (Ints{1516, 1, 0, 0}));
+    int recorded = 0;
+    EXPECT_TRUE(Database(path).run("SELECT COUNT(*) FROM games", &recorded));
+    EXPECT_EQ(recorded, 2);
 }
 
 // With no time to move, the clock runs out as soon as the io thread looks at it.
