@@ -53,7 +53,8 @@ Accounts::Accounts(asio::io_context& io, asio::any_io_executor hashing,
                    asio::any_io_executor database, AccountStore& store, HashCost cost,
                    std::chrono::milliseconds gather)
     : io(io), hashing(std::move(hashing)), database(asio::make_strand(std::move(database))),
-      store(store), cost(cost), gather(gather), retry(this->database), pause(kFirstPause) {
+      store(store), cost(cost), gather(gather), gathering(io), retry(this->database),
+      pause(kFirstPause) {
     decoySecret = hashSecret("decoy", cost).value_or("");
     if (!store.path().empty()) {
         journalPath = store.path() + "-unrecorded";
@@ -117,28 +118,42 @@ void Accounts::reportStatus(int playersOnline, int gamesRunning) {
 }
 
 void Accounts::recordGame(GameRecord record, std::function<void()> done) {
-    asio::post(database, [this, record = std::move(record), done = std::move(done)]() mutable {
-        waiting.push_back({std::move(record), std::move(done)});
-        if (waiting.size() > 1) { // behind others gathering, or waiting for the database
-            if (waitingSince) {
-                journalWaiting();
-            }
-            return;
+    gathered.push_back({std::move(record), std::move(done)});
+    if (gathered.size() > 1) {
+        return;
+    }
+    if (gather.count() == 0) {
+        sendGathered();
+        return;
+    }
+    gathering.expires_after(gather);
+    gathering.async_wait([this](const std::error_code& ec) {
+        if (!ec) {
+            sendGathered();
         }
-        if (gather.count() == 0 || stopBy) {
-            writeWaiting();
-            return;
-        }
-        retry.expires_after(gather);
-        retry.async_wait([this](const std::error_code& ec) {
-            if (!ec) {
-                writeWaiting();
-            }
-        });
     });
 }
 
+void Accounts::sendGathered() {
+    asio::post(database, [this, records = std::move(gathered)]() mutable {
+        const bool behind = !waiting.empty(); // records that wait for the database
+        for (Waiting& w : records) {
+            waiting.push_back(std::move(w));
+        }
+        if (behind) {
+            journalWaiting();
+        } else {
+            writeWaiting();
+        }
+    });
+    gathered.clear();
+}
+
 void Accounts::stop(std::chrono::milliseconds grace) {
+    if (!gathered.empty()) {
+        gathering.cancel();
+        sendGathered();
+    }
     asio::post(database, [this, grace] {
         stopBy = Clock::now() + grace;
         if (!waiting.empty()) { // try once more now, and no later than the end of the grace

@@ -42,7 +42,7 @@ public:
                std::function<void(std::optional<int32_t>)> done);
     void userInfo(int32_t id, std::function<void(std::optional<UserInfo>)> done);
     // The record and both players' scores in one transaction; `done` once it has committed, or
-    // once it has failed for a cause that cannot pass (logged with the whole record).
+    // once it has failed for a cause that cannot pass (logged with the whole record). Io thread.
     void recordGame(GameRecord record, std::function<void()> done);
     // The web face's status row, written behind the database work already asked for; skipped
     // when another writer holds the database.
@@ -81,9 +81,14 @@ private:
     std::string journalPath; // empty for a database in memory
     bool journalHolds = false;
     std::deque<Waiting> waiting;
+    // Gathered on the io thread, so that the database thread wakes once for them all.
     std::chrono::milliseconds gather;
+    std::vector<Waiting> gathered;
+    asio::steady_timer gathering;
+    void sendGathered();
+
     std::vector<AccountStore::Recording> batch; // kept for its storage
-    asio::steady_timer retry;                   // the next try, or the end of a gathering
+    asio::steady_timer retry;
     std::chrono::milliseconds pause;
     std::optional<Clock::time_point> waitingSince, stopBy;
     bool outageLogged = false;

@@ -4,12 +4,12 @@
 
 Game::Game(asio::io_context& io, uint64_t id, Peer& black, Peer& white,
            std::chrono::seconds moveTime, TimeoutHandler onTimeout)
-    : gameId(id), black(&black), white(&white), moveTime(moveTime), clock(io),
+    : black(&black), white(&white), moveTime(moveTime), gameId(id), clock(io),
       onTimeout(std::move(onTimeout)) {
     rec.blackId = black.state.userId;
     rec.whiteId = white.state.userId;
     rec.startedAt = std::time(nullptr);
-    rec.moves.reserve(32);
+    rec.moves.reserve(kCellCount); // one allocation for any game
 }
 
 Game::Play Game::play(const Peer& mover, int32_t x, int32_t y) {

@@ -42,20 +42,22 @@ public:
     GameRecord& record() { return rec; }
 
 private:
-    uint64_t gameId;
+    // What every move reads or writes comes first, on as few cache lines as may be: with
+    // thousands of games, a move finds its game cold.
     Peer* black;
     Peer* white;
     int32_t turn = kBlack;
-    int32_t board[kCellCount] = {};
-    GameRecord rec;
-    std::chrono::seconds moveTime;
+    bool clockArmed = false;
+    bool stopped = false;
     // A move only moves the deadline; the timer, armed for an earlier one, looks again when it
     // fires. Cancelling and re-arming it at every move cost more than all the game's judging.
     std::chrono::steady_clock::time_point deadline;
+    GameRecord rec;
+    std::chrono::seconds moveTime;
+    uint64_t gameId;
     asio::steady_timer clock;
-    bool clockArmed = false;
     TimeoutHandler onTimeout;
-    bool stopped = false;
+    int32_t board[kCellCount] = {};
 
     void armClock();
 };

@@ -174,7 +174,7 @@ void Lobby::timedOut(Game& game) {
 
 void Lobby::finish(Game& game, GameEnd reason, int32_t outcome) {
     game.stopClock();
-    GameRecord record = game.record();
+    GameRecord record = std::move(game.record()); // the game is gone below
     record.reason = reason;
     record.outcome = outcome;
     record.endedAt = std::time(nullptr);

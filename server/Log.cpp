@@ -114,7 +114,7 @@ void LogWriter::write(const std::string& line) {
         queued += line;
         queued += '\n';
     }
-    if (idle) {
+    if (idle && !pausing) {
         wake.notify_one();
     }
 }
@@ -152,7 +152,9 @@ void LogWriter::run() {
         lock.lock();
         // Lines that come meanwhile are written together: a wake-up and a write for each line
         // cost the io thread's neighbour more than the lines themselves.
+        pausing = true;
         wake.wait_for(lock, kGatherLines, [this] { return stopping; });
+        pausing = false;
     }
     finished = true;
     done.notify_all();

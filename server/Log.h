@@ -54,6 +54,7 @@ private:
     std::string queued;
     size_t dropped = 0; // since the writer last took the queue
     bool stopping = false;
+    bool pausing = false; // gathering lines after a write: no need to wake it
     bool finished = false;
     std::thread writer; // last: starts once the rest is ready
 };
