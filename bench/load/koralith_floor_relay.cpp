@@ -2,16 +2,19 @@
 // (run-load.sh --floor). One asio thread speaks the framing and answers the load bots just enough
 // for them to play: any registration and any login succeed (the user id is the connection's
 // number), joining pairs the first two waiting, and a move by the player to move is answered and
-// relayed. Nothing more: no database, no log, no timers, no judging; a game ends only when its
-// board is full. It reads and writes as the server does (a buffered read; a direct write, or one
-// write in flight; storage reused), so that what remains between the two is the server's own
-// work.
+// relayed, ending the game at five in a row or a full board as the server's does, so that the bots
+// play games of the same length and the same traffic against both. Nothing more: no database, no
+// log, no timers, no checking of moves. It reads and writes as the server does (a buffered read; a
+// direct write, or one write in flight; storage reused), so that what remains between the two is
+// the server's own work.
 //
 //   koralith-floor-relay --listen 127.0.0.1:PORT    (port 0: any free one, told on stderr)
 
+#include "Board.h"
 #include "EventCodes.h"
 #include "Packet.h"
 
+#include <algorithm>
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <asio/write.hpp>
@@ -19,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <sys/resource.h>
@@ -27,7 +31,6 @@
 namespace {
 
 constexpr uint32_t kMaxBody = 64 * 1024;
-constexpr int32_t kFullBoard = 225;
 
 class Relay;
 
@@ -62,10 +65,13 @@ private:
     std::vector<uint8_t> sending; // the write in flight
     bool open = true;
 
-    // The game: the other player, whose turn, and the moves both have seen.
+    // The game: the other player, whose turn, the moves both have seen, and the board, black's.
     Connection* opponent = nullptr;
     bool toMove = false;
     int32_t moves = 0;
+    int32_t colour = kBlack;
+    int32_t* board = nullptr;
+    int32_t ownBoard[kCellCount];
 
     friend class Relay;
 };
@@ -113,6 +119,10 @@ public:
         black.toMove = true;
         c.toMove = false;
         black.moves = c.moves = 0;
+        black.colour = kBlack;
+        c.colour = kWhite;
+        std::fill(std::begin(black.ownBoard), std::end(black.ownBoard), kEmpty);
+        black.board = c.board = black.ownBoard;
         black.send(EVENT_MATCHRES, 0, {1, black.id, c.id});
         c.send(EVENT_MATCHRES, 0, {1, black.id, c.id});
         return true;
@@ -218,8 +228,18 @@ void Connection::move(uint32_t seq, const uint8_t* fields, size_t length) {
     moves = other.moves = moves + 1;
     toMove = false;
     other.toMove = true;
-    const int32_t over = moves == kFullBoard ? 1 : 0;
-    const int32_t outcome = over ? OUTCOME_DRAW : 0;
+    int32_t over = 0, outcome = 0;
+    if (onBoard(x, y)) {
+        board[cellIndex(x, y)] = colour;
+        if (checkFive(board, x, y, colour)) {
+            over = 1;
+            outcome = colour == kBlack ? OUTCOME_BLACK_WON : OUTCOME_WHITE_WON;
+        }
+    }
+    if (!over && moves == kCellCount) {
+        over = 1;
+        outcome = OUTCOME_DRAW;
+    }
     if (over) {
         opponent = other.opponent = nullptr;
     }
