@@ -15,13 +15,14 @@
 class Game;
 
 struct PeerState {
-    uint64_t connection = 0; // set by Lobby::opened, never reused
+    // What a move reads first, together: a move finds its opponent's connection cold.
+    Game* game = nullptr;    // the running game it plays in, owned by the Lobby
+    int recording = 0;       // ends of its games that wait on the database
+    bool busy = false;       // one of its requests waits on a worker
+    bool waiting = false;    // in the match queue
     int32_t userId = -1;     // -1: not logged in
+    uint64_t connection = 0; // set by Lobby::opened, never reused
     std::string userName;
-    bool waiting = false; // in the match queue
-    Game* game = nullptr; // the running game it plays in, owned by the Lobby
-    bool busy = false;    // one of its requests waits on a worker
-    int recording = 0;    // ends of its games that wait on the database
 };
 
 class Peer {

@@ -62,27 +62,29 @@ private:
 
     enum class Phase { Open, Ending, Closed };
 
-    asio::ip::tcp::socket socket;
-    asio::steady_timer timer; // the idle limit while open, the linger while ending
-    RequestHandler& handler;
-    ClosedHandler onClosed;
-    std::string remote;
-    std::chrono::milliseconds idleLimit;
+    // What sending to the connection touches first, on as few cache lines as may be: a move
+    // sends to its opponent's connection, which it finds cold.
     Phase phase = Phase::Open;
     bool paused = false;     // packets wait in the inbox, and nothing is read, until resume()
     bool reading = false;    // a read is in flight
     bool overflowed = false; // closing, as soon as the current work is done
     bool idleArmed = false;
-
-    static constexpr size_t kInboxStart = 512;
-    std::vector<uint8_t> inbox = std::vector<uint8_t>(kInboxStart);
-    size_t filled = 0; // bytes of inbox that hold data, from its start
-
     // A packet sent is copied to the end of `queued`, written at once while no write is in flight
     // (`sending`). Both keep their storage (unless it grew large): answering a move allocates
     // nothing.
     std::vector<uint8_t> queued;
     std::vector<uint8_t> sending;
+    asio::ip::tcp::socket socket;
+
+    static constexpr size_t kInboxStart = 512;
+    std::vector<uint8_t> inbox = std::vector<uint8_t>(kInboxStart);
+    size_t filled = 0; // bytes of inbox that hold data, from its start
+
+    asio::steady_timer timer; // the idle limit while open, the linger while ending
+    RequestHandler& handler;
+    ClosedHandler onClosed;
+    std::string remote;
+    std::chrono::milliseconds idleLimit;
 
     std::chrono::steady_clock::time_point windowStart;
     int windowRequests = 0;
