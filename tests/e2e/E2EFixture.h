@@ -87,20 +87,6 @@ protected:
         });
         return layer;
     }
-    // Runs frames until the answers to all the client has sent so far have been dispatched: the
-    // server answers a connection in order, so a notice request sent now is answered last. Not
-    // while the menu, which listens for notices, is up.
-    bool settle() {
-        bool answered = false;
-        if (!director->addListener("gb_event_getnotice",
-                                   [&](const ResponseDataPack&) { answered = true; })) {
-            return false;
-        }
-        director->sendRequest(EVENT_GETNOTICE, new CLDataBuffer(), nullptr, true);
-        const bool done = until([&] { return answered; });
-        director->removeListeners("gb_event_getnotice");
-        return done;
-    }
     // The bot's next push of `code`, or nothing.
     std::optional<Message> botHears(TestClient& bot, int32_t code) {
         std::optional<Message> heard;
