@@ -2,12 +2,12 @@
 // the database of a running server, which goes on as if nothing happened.
 
 #include "AccountStore.h"
+#include "Database.h"
 #include "ServerFixture.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sqlite3.h>
 
 namespace {
 
@@ -90,10 +90,7 @@ TEST(GameExport, WritesEachGameOnceWithItsNamesResultAndDateUnderNamesInEndOrder
     EXPECT_EQ(fileText(changed), "kept");
 
     // A database of an older layout is refused as it is: not brought up to date.
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
-    sqlite3_exec(handle, "UPDATE schema_version SET version = 1", nullptr, nullptr, nullptr);
-    sqlite3_close(handle);
+    ASSERT_TRUE(Database(db).run("UPDATE schema_version SET version = 1"));
     EXPECT_EQ(server.runToExit({"--db", db, "--export-games", out + "2"}, output), 1);
     EXPECT_NE(output.find("schema version 1"), std::string::npos) << output;
     EXPECT_FALSE(fs::exists(out + "2"));
@@ -112,13 +109,13 @@ TEST_F(ServerTest, AnExportFromARunningServersDatabaseLeavesTheServerUndisturbed
     play(*p.black, *p.white, 4, 0, 1, OUTCOME_BLACK_WON); // answered once recorded
     const std::string out = server.databasePath() + "-sgf";
     std::string output;
-    sqlite3* lock = nullptr;
-    ASSERT_EQ(sqlite3_open(server.databasePath().c_str(), &lock), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(lock, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    const int status =
-        server.runToExit({"--db", server.databasePath(), "--export-games", out}, output);
-    sqlite3_close(lock);
-    ASSERT_EQ(status, 0) << output;
+    {
+        Database lock(server.databasePath());
+        ASSERT_TRUE(lock.run("BEGIN IMMEDIATE"));
+        ASSERT_EQ(server.runToExit({"--db", server.databasePath(), "--export-games", out}, output),
+                  0)
+            << output;
+    }
     expectServed(*bystander);
 
     const Strings files = filesIn(out);

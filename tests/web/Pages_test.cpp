@@ -1,12 +1,12 @@
 // koralith-web's answers, served in-process on a loopback port from small databases made here:
 // the current layout, an older one (no ratings, no status row) and none at all.
+#include "Database.h"
 #include "Support.h"
 #include "WebServer.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sqlite3.h>
 #include <thread>
 
 namespace {
@@ -17,8 +17,6 @@ const char* const kScript = "<script>alert(1)</script>";
 // black with five (moves from (3,7) to (7,7)). `version` 4 adds the ratings and the status row,
 // `statusAge` seconds old.
 void makeDatabase(const std::string& path, int version, int statusAge = 0) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
     const bool v4 = version >= 4;
     std::string sql =
         "CREATE TABLE schema_version (version INTEGER NOT NULL);"
@@ -48,9 +46,8 @@ void makeDatabase(const std::string& path, int version, int statusAge = 0) {
                "INSERT INTO status VALUES (1, 7, 2, strftime('%Y-%m-%d %H:%M:%SZ', 'now', '-" +
                std::to_string(statusAge) + " seconds'));";
     }
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    sqlite3_close(db);
+    Database db(path);
+    ASSERT_TRUE(db.run(sql)) << db.error();
 }
 
 class Pages : public ::testing::Test {
@@ -169,12 +166,7 @@ TEST_F(Pages, TheRankingFollowsEveryCommit) {
     makeDatabase(path, 4);
     serve(path);
     ASSERT_TRUE(shows("/api/leaderboard?page=2", "\"rank\":51,\"name\":\"p6\""));
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    ASSERT_EQ(sqlite3_exec(db, "UPDATE users SET score = 2000 WHERE name = 'p4'", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(Database(path).run("UPDATE users SET score = 2000 WHERE name = 'p4'"));
     EXPECT_TRUE(shows("/api/leaderboard?page=1", "[{\"rank\":1,\"name\":\"p4\""));
     EXPECT_TRUE(shows("/api/leaderboard?page=2", "\"rank\":51,\"name\":\"p7\""));
 }
