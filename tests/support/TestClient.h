@@ -28,12 +28,11 @@ struct Message {
     uint32_t seq = 0;
     std::shared_ptr<CLDataBuffer> fields = std::make_shared<CLDataBuffer>(); // never null
 
-    size_t count() const { return fields->fieldCount(); }
     int32_t intAt(size_t i) const { return fields->intAt(i).value_or(-999); }
     // Every field as an int, -999 for a field of another type.
     std::vector<int32_t> ints() const {
         std::vector<int32_t> values;
-        for (size_t i = 0; i < count(); ++i) {
+        for (size_t i = 0; i < fields->fieldCount(); ++i) {
             values.push_back(intAt(i));
         }
         return values;
