@@ -32,9 +32,12 @@ protected:
                                      context.size() ? new CLDataBuffer(strings(context)) : nullptr,
                                      reportFailure);
     }
-    void listen(const std::string& name, const std::string& tag = "") {
-        ASSERT_TRUE(director->addListener(
-            name, [this, tag](const ResponseDataPack& p) { calls.push_back(tag + describe(p)); }));
+    // Listeners under these names that note every call.
+    void listen(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            ASSERT_TRUE(director->addListener(
+                name, [this](const ResponseDataPack& p) { calls.push_back(describe(p)); }));
+        }
     }
     void tick(float dt = 0.1f) { director->dispatchEvents(dt); }
 
@@ -46,9 +49,7 @@ protected:
 };
 
 TEST_F(Director, AnswersAndFailuresFindTheirRequestBySequenceNumberAndCode) {
-    listen("gb_event_login");
-    listen("gb_event_logout");
-    listen("gb_event_getnotice");
+    listen({"gb_event_login", "gb_event_logout", "gb_event_getnotice"});
     ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true, {"pw1"})); // seq 0
     ASSERT_TRUE(send(EVENT_LOGIN, {"bob"}, true, {"pw2"})); // seq 1
     ASSERT_TRUE(send(EVENT_GETNOTICE, {"cn"}, false));      // seq 2
@@ -80,7 +81,7 @@ TEST_F(Director, OneListenerPerNameWhichMayRemoveItselfWhileCalled) {
     const std::string tag(40, '*');
     ASSERT_TRUE(director->addListener("gb_event_login", [this, tag](const ResponseDataPack& p) {
         director->removeListeners("gb_event_login");
-        listen("gb_event_reg");
+        listen({"gb_event_reg"});
         calls.push_back(tag.substr(0, 3) + describe(p));
     }));
     EXPECT_FALSE(director->addListener("gb_event_login", [](const ResponseDataPack&) {}));
@@ -96,8 +97,7 @@ TEST_F(Director, OneListenerPerNameWhichMayRemoveItselfWhileCalled) {
 }
 
 TEST_F(Director, UnansweredRequestsExpireOnTheDirectorsClock) {
-    listen("gb_event_login");
-    listen("gb_event_joinmatch");
+    listen({"gb_event_login", "gb_event_joinmatch"});
     ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true, {"pw"})); // seq 0
     ASSERT_TRUE(send(EVENT_JOINMATCH, {}, false));         // seq 1
     tick(14.5f);
@@ -144,9 +144,7 @@ TEST_P(StalePushes, MatchPushDropsHeldGamePushes) {
     // The match scene starts a game, whose listeners are then in place.
     ASSERT_TRUE(director->addListener("gb_event_matchres", [this](const ResponseDataPack& p) {
         calls.push_back(describe(p));
-        listen("gb_event_oppchess");
-        listen("gb_event_oppquit");
-        listen("gb_event_overtime");
+        listen({"gb_event_oppchess", "gb_event_oppquit", "gb_event_overtime"});
     }));
     arrive(EVENT_OPPCHESS, 0, {7, 7, 0, 0}); // the new game's first move
     tick();
@@ -162,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Director, StalePushes, ::testing::Bool());
 // held for the next match room.
 TEST_F(Director, MatchPushesReachOnlyAPlayerWhoAskedToJoin) {
     director->userId = 5;
-    listen("gb_event_matchres");
+    listen({"gb_event_matchres"});
     struct Case {
         const char* what;
         std::function<void()> before;
@@ -200,7 +198,7 @@ TEST_F(Director, HeldAndWaitingEventsStayBounded) {
     EXPECT_EQ(director->heldCount(), GBDirector::kMaxHeld);
     tick(float(GBDirector::kHoldSeconds) + 0.5f);
     EXPECT_EQ(director->heldCount(), 0u);
-    listen("gb_event_oppquit");
+    listen({"gb_event_oppquit"});
     tick();
     EXPECT_TRUE(calls.empty()) << "an aged push reached a later listener";
 
@@ -208,7 +206,7 @@ TEST_F(Director, HeldAndWaitingEventsStayBounded) {
         arrive(EVENT_OPPQUIT, 0, {1});
     }
     connectionLost(*director); // never dropped, however many messages wait
-    listen("gb_event_connection");
+    listen({"gb_event_connection"});
     tick();
     EXPECT_EQ(calls.size(), GBDirector::kMaxWaiting + 1);
     EXPECT_EQ(calls.back(), "2000/0 null null [0]");
@@ -218,8 +216,7 @@ TEST_F(Director, HeldAndWaitingEventsStayBounded) {
 // goes again first on the next connection. The server ending the login (elsewhere, or refusing it
 // again) and the player's own logout end the logging in again.
 TEST_F(Director, ALostConnectionFailsWhatWasSentAndLogsInAgainUntilTheLoginEnds) {
-    listen("gb_event_connection");
-    listen("gb_event_joinmatch");
+    listen({"gb_event_connection", "gb_event_joinmatch"});
     // A login the server accepts: its name and digest are what the next connection opens with.
     auto logIn = [&]() -> uint32_t {
         EXPECT_TRUE(director->sendCredentials(EVENT_LOGIN, "ann", "pw"));
@@ -318,7 +315,7 @@ TEST_F(InFrames, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEnd
     EXPECT_EQ(director->getText("nosuchkey"), "");
     const int server = peer.accept();
     ASSERT_GE(server, 0);
-    listen("gb_event_login");
+    listen({"gb_event_login"});
     ASSERT_TRUE(send(EVENT_LOGIN, {"ann"}, true, {"pw"}));
     const std::optional<ParsedRequest> login = nextRequest(server);
     ASSERT_TRUE(login);
@@ -341,7 +338,7 @@ TEST_F(InFrames, StartedItReadsItsTextsAnswersReachTheListenerInFramesAndStopEnd
 // ahead of the request that brought the connection back.
 TEST_F(InFrames, StartedTheLoginGoesFirstOnTheNextConnection) {
     ASSERT_TRUE(director->start());
-    listen("gb_event_connection");
+    listen({"gb_event_connection"});
     int server = peer.accept();
     ASSERT_GE(server, 0);
     ASSERT_TRUE(director->sendCredentials(EVENT_LOGIN, "ann", "pw"));
@@ -373,7 +370,7 @@ TEST_F(InFrames, AnIdleDispatchStepRestsAndAnEventFromAnotherThreadWakesIt) {
     harness.director()->getScheduler()->schedule(
         CC_CALLBACK_1(GBDirector::dispatchEvents, director.get()), director.get(), 0.1f,
         CC_REPEAT_FOREVER, 0.1f, false, "fff");
-    listen("gb_event_oppquit");
+    listen({"gb_event_oppquit"});
     auto* scheduler = harness.director()->getScheduler();
     harness.advance(0.2f);
     EXPECT_TRUE(scheduler->isTargetPaused(director.get()));

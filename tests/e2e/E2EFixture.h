@@ -1,10 +1,9 @@
 #pragma once
 // The whole client as a player meets it: the game's own start-up on a headless view, a
-// GBDirector whose network thread talks to a server on an ephemeral port of 127.0.0.1, the real
-// scenes driven by touches and typing. ClientTest is that stack against any server; E2ETest puts a
-// real koralith-server with a temporary database behind it, and protocol bots (the server tests'
-// client) as the other players. Every wait runs frames, which also drive the director's dispatch,
-// until something holds, bounded in frames and in seconds.
+// GBDirector whose network thread talks to a real koralith-server (a temporary database, an
+// ephemeral port of 127.0.0.1), the real scenes driven by touches and typing, and protocol bots
+// (the server tests' client) as the other players. Every wait runs frames, which also drive the
+// director's dispatch, until something holds, bounded in frames and in seconds.
 
 #include "AppDelegate.h"
 #include "EventCodes.h"
@@ -27,14 +26,16 @@
 #include <thread>
 #include <vector>
 
-// The client stack against whatever server listens on a port: start-up, director, scenes, and
-// the frames that drive them.
-class ClientTest : public ::testing::Test {
+class E2ETest : public ::testing::Test {
 protected:
-    // The game started as a player starts it, its server at 127.0.0.1:port; the menu is up.
-    void startClient(unsigned short port) {
+    // Long enough that no move clock runs out within a test.
+    std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
+    // The game started as a player starts it against the server; the menu is up.
+    void SetUp() override {
+        ASSERT_TRUE(server.start(serverOptions())) << server.log();
         cocos2d::UserDefault::setStorageDirectory(dir.path());
-        director = std::make_unique<GBDirector>("127.0.0.1", port, dir.file("netlog").c_str());
+        director =
+            std::make_unique<GBDirector>("127.0.0.1", server.port(), dir.file("netlog").c_str());
         h = std::make_unique<EngineHarness>(cocos2d::Size(400, 708));
         app = std::make_unique<AppDelegate>();
         ASSERT_TRUE(app->applicationDidFinishLaunching());
@@ -45,6 +46,10 @@ protected:
         cocos2d::FileUtils::getInstance()->setSearchPaths({""});
         h.reset();
         director.reset();
+        if (server.running()) { // a clean exit also tells that the sanitizers found nothing
+            const int status = server.stop();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << server.log();
+        }
     }
 
     // Runs frames, each followed by a 1 ms pause, until `done` holds; false after `frames` frames
@@ -81,20 +86,6 @@ protected:
             return layer != nullptr;
         });
         return layer;
-    }
-    // Runs frames until the answers to all the client has sent so far have been dispatched: the
-    // server answers a connection in order, so a notice request sent now is answered last. Not
-    // while the menu, which listens for notices, is up.
-    bool settle() {
-        bool answered = false;
-        if (!director->addListener("gb_event_getnotice",
-                                   [&](const ResponseDataPack&) { answered = true; })) {
-            return false;
-        }
-        director->sendRequest(EVENT_GETNOTICE, new CLDataBuffer(), nullptr, true);
-        const bool done = until([&] { return answered; });
-        director->removeListeners("gb_event_getnotice");
-        return done;
     }
     // The bot's next push of `code`, or nothing.
     std::optional<Message> botHears(TestClient& bot, int32_t code) {
@@ -139,29 +130,6 @@ protected:
 
     bool openLogin() { return tap("images/netgame.png") && reach<GBLoginScene>() != nullptr; }
 
-    TempDir dir;
-    std::unique_ptr<GBDirector> director;
-    std::unique_ptr<EngineHarness> h;
-    std::unique_ptr<AppDelegate> app;
-};
-
-// The client stack against a real koralith-server on an ephemeral port with a database of its
-// own, and protocol bots (the server tests' client) as the other players.
-class E2ETest : public ClientTest {
-protected:
-    // Long enough that no move clock runs out within a test.
-    std::vector<std::string> serverOptions() const { return {"--move-seconds", "30"}; }
-    void SetUp() override {
-        ASSERT_TRUE(server.start(serverOptions())) << server.log();
-        startClient(server.port());
-    }
-    void TearDown() override {
-        ClientTest::TearDown();
-        if (server.running()) { // a clean exit also tells that the sanitizers found nothing
-            const int status = server.stop();
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << server.log();
-        }
-    }
     // The server started again on the port it had and the database it kept.
     bool restartServer(unsigned short port) {
         std::vector<std::string> options = serverOptions();
@@ -184,6 +152,10 @@ protected:
         return scene;
     }
 
+    TempDir dir;
     ServerProcess server;
+    std::unique_ptr<GBDirector> director;
+    std::unique_ptr<EngineHarness> h;
+    std::unique_ptr<AppDelegate> app;
     int32_t clientId = -1; // set by enter
 };

@@ -119,6 +119,7 @@ TEST(AIPlayerChoice, LastEmptyPointsAndAFullBoard) {
     // One ply ahead only the other empty point is left, and every line there is closed: its
     // value is its position bonus, 15 - 7 - 7.
     EXPECT_EQ(p.ai.lookAhead(0, 0, 1, kBlack), 1);
+    EXPECT_EQ(p.ai.lookAhead(0, 0, 0, kBlack), 0);
     const AIPlayer::Choice c = p.ai.choose();
     ASSERT_FALSE(c.immediateWin);
     EXPECT_EQ(c.shortlisted, 2);
@@ -129,14 +130,6 @@ TEST(AIPlayerChoice, LastEmptyPointsAndAFullBoard) {
     p.ai.think(p.cells);
     EXPECT_TRUE(p.moves.empty());
     EXPECT_FALSE(p.ai.chooseMove().valid());
-}
-
-TEST(AIPlayerLookAhead, LeavesTheBoardAsItFoundIt) {
-    const Points own{{7, 7}, {8, 8}}, opp{{7, 8}, {6, 6}, {9, 9}};
-    Position p(kBlack, own, opp, 2), fresh(kBlack, own, opp, 2);
-    EXPECT_EQ(p.ai.lookAhead(5, 5, 0, kBlack), 0);
-    p.ai.lookAhead(6, 7, 2, kWhite);
-    EXPECT_EQ(p.ai.lookAhead(6, 7, 1, kWhite), fresh.ai.lookAhead(6, 7, 1, kWhite));
 }
 
 } // namespace

@@ -33,13 +33,7 @@ const Five kFives[] = {
     {"along the left edge", {{0, 0}, {0, 1}, {0, 2}, {0, 3}}, {}, 0, 4, kBlack, true},
     {"along the top edge", {{10, 14}, {11, 14}, {12, 14}, {13, 14}}, {}, 14, 14, kBlack, true},
     {"into the corner", {}, {{14, 14}, {13, 13}, {12, 12}, {11, 11}}, 10, 10, kWhite, true},
-    {"the point itself is not read",
-     {{2, 5}, {3, 5}, {4, 5}, {5, 5}},
-     {{6, 5}},
-     6,
-     5,
-     kBlack,
-     true},
+    {"the point is not read", {{2, 5}, {3, 5}, {4, 5}, {5, 5}}, {{6, 5}}, 6, 5, kBlack, true},
 };
 
 // checkFive, and the line fiveLine marks: contiguous through the point, of the colour, and not

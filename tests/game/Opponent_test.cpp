@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <set>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,33 +11,26 @@ namespace {
 
 using Points = std::vector<std::pair<int, int>>;
 
+// Positions for the hard level.
 struct Tactic {
     const char* name;
-    Level level;
     Points own, theirs; // the computer plays black and is to move
     Points answers;     // every right move, worked out by hand
 };
 
 const Tactic kTactics[] = {
     {"takes its five though the opponent has a four",
-     Level::Hard,
      {{3, 4}, {4, 4}, {5, 4}, {6, 4}, {12, 1}},
      {{2, 4}, {9, 9}, {9, 10}, {9, 11}, {9, 12}},
      {{7, 4}}},
-    {"blocks a four",
-     Level::Hard,
-     {{2, 9}, {7, 7}, {8, 8}, {1, 1}},
-     {{3, 9}, {4, 9}, {5, 9}, {6, 9}},
-     {{7, 9}}},
+    {"blocks a four", {{2, 9}, {7, 7}, {8, 8}, {1, 1}}, {{3, 9}, {4, 9}, {5, 9}, {6, 9}}, {{7, 9}}},
     // Lost either way, but one end is still blocked rather than anything else played.
     {"blocks an open four at one end",
-     Level::Hard,
      {{7, 7}, {8, 8}, {1, 1}, {13, 13}},
      {{3, 9}, {4, 9}, {5, 9}, {6, 9}},
      {{2, 9}, {7, 9}}},
     // Farther out, (3, 5) or (9, 5) would still leave a straight four with both ends open.
     {"blocks an open three next to it",
-     Level::Hard,
      {{7, 7}, {8, 8}, {1, 13}},
      {{5, 5}, {6, 5}, {7, 5}},
      {{4, 5}, {8, 5}}},
@@ -47,7 +39,6 @@ const Tactic kTactics[] = {
     // after which the column makes only a four that can be blocked. Black's stones at (4, 6),
     // (8, 10) and (6, 9) close white's other lines.
     {"stops a four-three coming next move",
-     Level::Hard,
      {{2, 7}, {4, 6}, {8, 10}, {6, 9}, {12, 12}, {1, 12}},
      {{3, 7}, {4, 7}, {5, 7}, {7, 8}, {7, 9}, {0, 0}},
      {{6, 7}, {7, 6}, {7, 7}, {7, 10}}},
@@ -57,7 +48,6 @@ const Tactic kTactics[] = {
     // (4, 6) _ (6, 6) (7, 6): (5, 6) makes an open four. (6, 8) forces (5, 7), then (6, 6)
     // forces (7, 5) and (5, 6) again makes the open four.
     {"wins by continuous fours",
-     Level::Hard,
      {{4, 7}, {6, 7}, {7, 4}, {7, 6}, {2, 4}, {3, 5}, {4, 6}, {8, 4}, {9, 3}, {10, 2}},
      {{3, 7}, {7, 3}, {1, 3}, {11, 1}, {0, 14}, {14, 14}, {14, 0}, {12, 12}, {1, 12}, {13, 8}},
      {{5, 7}, {6, 6}, {6, 8}, {7, 5}}},
@@ -77,11 +67,11 @@ TEST(Opponent, TacticalPositions) {
     for (const Tactic& t : kTactics) {
         int32_t cells[kCellCount];
         setUp(cells, t.own, t.theirs);
-        Opponent computer(t.level, kBlack, nullptr);
+        Opponent computer(Level::Hard, kBlack, nullptr);
         const Point p = computer.chooseMove(cells);
         EXPECT_NE(std::find(t.answers.begin(), t.answers.end(), std::make_pair(p.x, p.y)),
                   t.answers.end())
-            << levelName(t.level) << " " << t.name << ": played " << p.x << "," << p.y;
+            << t.name << ": played " << p.x << "," << p.y;
     }
 }
 

@@ -63,13 +63,15 @@ TEST_F(MenuTest, NoticeLineFromTheAnswersFields) {
     const struct {
         CLDataBuffer fields;
         bool taken;
-        const char* shown;
+        std::string shown;
     } cases[] = {
         {noticeFields({"Server moves tonight", "2026-12-06 20:00"}), true,
          "2026-12-06  Server moves tonight"},                       // the date cut to ten
         {noticeFields({"Hello", "today"}), true, "today  Hello"},   // shorter: shown whole
         {noticeFields({"n", "\xC3\xA9t\xC3\xA9 2026-12-06"}), true, // ten characters, not bytes
          "\xC3\xA9t\xC3\xA9 2026-1  n"},
+        {noticeFields({std::string(1 << 20, 'n').c_str(), "today"}), true, // a megabyte cut
+         "today  " + std::string(300, 'n')},
         {ints({0}), true, ""},
         {noticeFields({"only one"}), false, "kept"},
         {ints({1, 2, 3}), false, "kept"},

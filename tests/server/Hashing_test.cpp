@@ -5,66 +5,43 @@
 
 #include "CLMD5.h"
 #include "Database.h"
-#include "Packet.h"
 #include "ServerFixture.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <functional>
 #include <regex>
 
 namespace {
 
-// Connections from 127.0.0.`host`: loopback takes every address of 127/8 as its own, so the
-// server sees clients of several addresses. Each sends one request, all before any answer.
+// Connections from 127.0.0.`host`, each sending one request, all before any answer.
 class Crowd {
 public:
     Crowd(int host, size_t size, uint16_t port) {
-        const sockaddr_in from{AF_INET, 0, {htonl(INADDR_LOOPBACK - 1 + uint32_t(host))}, {}};
-        const sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
         for (size_t i = 0; i < size; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            fds.push_back(fd);
-            if (bind(fd, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0 ||
-                connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-                ADD_FAILURE() << "no connection from 127.0.0." << host;
-            }
+            clients.push_back(std::make_unique<TestClient>(port, 0, host));
+            EXPECT_TRUE(clients.back()->connected()) << "no connection from 127.0.0." << host;
         }
     }
-    ~Crowd() { std::for_each(fds.begin(), fds.end(), ::close); }
-    Crowd(const Crowd&) = delete;
-    Crowd& operator=(const Crowd&) = delete;
-
     // The request of connection i has the credentials `name(i)` and `password`.
     void send(int32_t code, const std::function<std::string(size_t)>& name,
               const std::string& password) {
-        for (size_t i = 0; i < fds.size(); ++i) {
+        for (size_t i = 0; i < clients.size(); ++i) {
             const CLDataBuffer fields = credentials(name(i), md5Hex(password.c_str()));
-            put(fds[i], buildRequestPacket(1, code, &fields));
+            clients[i]->send(code, &fields);
         }
     }
-    // Whether every connection has its whole answer within `ms`.
-    bool answered(int ms) {
-        std::vector<Bytes> got(fds.size());
-        const auto whole = [](const Bytes& b) {
-            return b.size() >= kLengthFieldSize &&
-                   b.size() >= kLengthFieldSize + readWord(b.data());
-        };
-        return eventually(
-            [&] {
-                bool all = true;
-                for (size_t i = 0; i < fds.size(); ++i) {
-                    uint8_t chunk[256];
-                    const ssize_t n = recv(fds[i], chunk, sizeof chunk, MSG_DONTWAIT);
-                    got[i].insert(got[i].end(), chunk, chunk + std::max<ssize_t>(n, 0));
-                    all = all && whole(got[i]);
-                }
-                return all;
-            },
-            ms, 5);
+    // Whether every connection has its answer within `ms`.
+    bool answered(int32_t code, int ms) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+        return std::all_of(clients.begin(), clients.end(), [&](auto& c) {
+            // At least one look, for an answer that came while others were awaited.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            return c->waitAnswer(code, 1, std::max(left, 1ms)).has_value();
+        });
     }
 
 private:
-    std::vector<int> fds;
+    std::vector<std::unique_ptr<TestClient>> clients;
 };
 
 } // namespace
@@ -85,7 +62,7 @@ TEST_F(ServerTest, WrongLoginsSentAtOnceGetNoMoreTriesThanOneAfterTheOther) {
     for (const auto& k : cases) {
         Crowd crowd(k.host, k.connections, server.port());
         crowd.send(EVENT_LOGIN, k.name, "guess");
-        EXPECT_TRUE(crowd.answered(scaled(20000))) << k.connections;
+        EXPECT_TRUE(crowd.answered(EVENT_LOGIN, scaled(20000))) << k.connections;
     }
     expectCleanStop(); // every line is written
     for (const auto& k : cases) {

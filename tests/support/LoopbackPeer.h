@@ -15,13 +15,19 @@
 using Bytes = std::vector<uint8_t>;
 
 // A blocking connection to 127.0.0.1:port whose small writes go out at once, or -1; a
-// `receiveBuffer` > 0 shrinks its receive buffer first.
-inline int dialLoopback(uint16_t port, int receiveBuffer = 0) {
+// `receiveBuffer` > 0 shrinks its receive buffer first. It comes from 127.0.0.`host`: loopback
+// takes every address of 127/8 as its own, so a server can see clients of several addresses.
+inline int dialLoopback(uint16_t port, int receiveBuffer = 0, int host = 1) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     if (receiveBuffer > 0) {
         setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
+    const sockaddr_in from{AF_INET, 0, {htonl(INADDR_LOOPBACK - 1 + uint32_t(host))}, {}};
+    if (host != 1 && bind(fd, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0) {
+        close(fd);
+        return -1;
     }
     const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {

@@ -28,12 +28,11 @@ struct Message {
     uint32_t seq = 0;
     std::shared_ptr<CLDataBuffer> fields = std::make_shared<CLDataBuffer>(); // never null
 
-    size_t count() const { return fields->fieldCount(); }
     int32_t intAt(size_t i) const { return fields->intAt(i).value_or(-999); }
     // Every field as an int, -999 for a field of another type.
     std::vector<int32_t> ints() const {
         std::vector<int32_t> values;
-        for (size_t i = 0; i < count(); ++i) {
+        for (size_t i = 0; i < fields->fieldCount(); ++i) {
             values.push_back(intAt(i));
         }
         return values;
@@ -44,9 +43,11 @@ class TestClient {
 public:
     static constexpr std::chrono::milliseconds kWait{5000};
 
-    // Connects to 127.0.0.1:port; `receiveBuffer` > 0 shrinks the socket's receive buffer first.
-    explicit TestClient(unsigned short port, int receiveBuffer = 0)
-        : fd(dialLoopback(port, receiveBuffer)) {}
+    // Connects to 127.0.0.1:port from 127.0.0.`host`; `receiveBuffer` > 0 shrinks the socket's
+    // receive buffer first.
+    explicit TestClient(unsigned short port, int receiveBuffer = 0, int host = 1)
+        : fd(dialLoopback(port, receiveBuffer, host)) {}
+    bool connected() const { return fd >= 0; }
     ~TestClient() { disconnect(); }
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
@@ -72,8 +73,9 @@ public:
         const CLDataBuffer fields = ints(values);
         return request(code, &fields);
     }
-    std::optional<Message> waitAnswer(int32_t code, uint32_t seq) {
-        return take([&](const Message& m) { return m.code == code && m.seq == seq; }, kWait);
+    std::optional<Message> waitAnswer(int32_t code, uint32_t seq,
+                                      std::chrono::milliseconds limit = kWait) {
+        return take([&](const Message& m) { return m.code == code && m.seq == seq; }, limit);
     }
     std::optional<Message> waitPush(int32_t code, std::chrono::milliseconds limit = kWait) {
         return take([&](const Message& m) { return m.code == code; }, limit);

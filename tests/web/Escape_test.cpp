@@ -18,44 +18,17 @@ const Case kCases[] = {
      "&lt;script&gt;alert(1)&lt;/script&gt;", "%3Cscript%3Ealert%281%29%3C%2Fscript%3E",
      R"("\u003cscript\u003ealert(1)\u003c/script\u003e")"},
     {R"(a"b'c&d)", R"(a"b'c&amp;d)", "a&quot;b&#39;c&amp;d", "a%22b%27c%26d", R"("a\"b'c\u0026d")"},
-    {"\xE2\x80\xAE"
-     "evil",
-     "\xE2\x80\xAE"
-     "evil",
-     "\xE2\x80\xAE"
-     "evil",
-     "%E2%80%AEevil",
-     "\"\xE2\x80\xAE"
-     "evil\""},
+    {"\u202Eevil", "\u202Eevil", "\u202Eevil", "%E2%80%AEevil", "\"\u202Eevil\""},
     {"a/b?c#d%e f+g", "a/b?c#d%e f+g", "a/b?c#d%e f+g", "a%2Fb%3Fc%23d%25e%20f%2Bg",
      "\"a/b?c#d%e f+g\""},
     {R"(back\slash)", R"(back\slash)", R"(back\slash)", "back%5Cslash", R"("back\\slash")"},
-    {"line\xE2\x80\xA8"
-     "break",
-     "line\xE2\x80\xA8"
-     "break",
-     "line\xE2\x80\xA8"
-     "break",
-     "line%E2%80%A8break", R"("line\u2028break")"},
+    {"line\u2028break", "line\u2028break", "line\u2028break", "line%E2%80%A8break",
+     R"("line\u2028break")"},
     // Not UTF-8, and control characters: replaced in text, kept exactly in the address.
-    {"a\xFF"
-     "b\x01"
-     "c\n",
-     "a\xEF\xBF\xBD"
-     "b\xEF\xBF\xBD"
-     "c\xEF\xBF\xBD",
-     "a\xEF\xBF\xBD"
-     "b\xEF\xBF\xBD"
-     "c\xEF\xBF\xBD",
-     "a%FFb%01c%0A",
-     "\"a\xEF\xBF\xBD"
-     "b\xEF\xBF\xBD"
-     "c\xEF\xBF\xBD\""},
-    {"\xC0\xAF"
-     "\xED\xA0\x80",
-     "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
-     "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", "%C0%AF%ED%A0%80",
-     "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+    {"a\377b\001c\n", "a\uFFFDb\uFFFDc\uFFFD", "a\uFFFDb\uFFFDc\uFFFD", "a%FFb%01c%0A",
+     "\"a\uFFFDb\uFFFDc\uFFFD\""},
+    {"\300\257\355\240\200", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD",
+     "%C0%AF%ED%A0%80", "\"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\""},
     {"李明-Zoë_~.", "李明-Zoë_~.", "李明-Zoë_~.", "%E6%9D%8E%E6%98%8E-Zo%C3%AB_~.",
      "\"李明-Zoë_~.\""},
 };

@@ -1,12 +1,12 @@
 // koralith-web's answers, served in-process on a loopback port from small databases made here:
 // the current layout, an older one (no ratings, no status row) and none at all.
+#include "Database.h"
 #include "Support.h"
 #include "WebServer.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sqlite3.h>
 #include <thread>
 
 namespace {
@@ -17,8 +17,6 @@ const char* const kScript = "<script>alert(1)</script>";
 // black with five (moves from (3,7) to (7,7)). `version` 4 adds the ratings and the status row,
 // `statusAge` seconds old.
 void makeDatabase(const std::string& path, int version, int statusAge = 0) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
     const bool v4 = version >= 4;
     std::string sql =
         "CREATE TABLE schema_version (version INTEGER NOT NULL);"
@@ -48,9 +46,8 @@ void makeDatabase(const std::string& path, int version, int statusAge = 0) {
                "INSERT INTO status VALUES (1, 7, 2, strftime('%Y-%m-%d %H:%M:%SZ', 'now', '-" +
                std::to_string(statusAge) + " seconds'));";
     }
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    sqlite3_close(db);
+    Database db(path);
+    ASSERT_TRUE(db.run(sql)) << db.error();
 }
 
 class Pages : public ::testing::Test {
@@ -100,45 +97,22 @@ protected:
 TEST_F(Pages, StatusOfEveryKindOfRequest) {
     makeDatabase(path, 4);
     serve(path);
-    const std::pair<std::string, int> cases[] = {
-        {"/", 200},
-        {"/?page=2", 200},
-        {"/?page=3", 404},
-        {"/?page=0", 400},
-        {"/?page=-1", 400},
-        {"/?page=01", 400},
-        {"/?page=1x", 400},
-        {"/?page=1000000", 400},
-        {"/?page=", 400},
-        {"/?page=1&page=2", 400},
-        {"/?sort=name", 400},
-        {"/api/leaderboard?page=3", 404},
-        {"/player/p3", 200},
-        {"/player/P3", 404},
-        {"/player/", 404},
-        {"/player/p3?page=1", 400},
-        {"/player?name=p3", 200},
-        {"/player?name=nobody", 404},
-        {"/api/player/nobody", 404},
-        {"/game/1", 200},
-        {"/game/1.sgf", 200},
-        {"/api/game/1", 200},
-        {"/game/2", 404},
-        {"/game/0", 404},
-        {"/game/01", 404},
-        {"/game/1x", 404},
-        {"/api/game/1.sgf", 404},
-        {"/game/99999999999999999999", 404},
-        {"/static/style.css", 200},
-        {"/static/replay.js", 200},
-        {"/static/../x", 404},
-        {"/api/", 404},
-        {"/nothing", 404},
-        {"/" + std::string(2000, 'a'), 414},
-        {"/?page=" + std::string(1100, '1'), 414},
-    };
-    for (const auto& [target, status] : cases) {
-        EXPECT_EQ(get(target).first, status) << target;
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {200,
+         {"/", "/?page=2", "/player/p3", "/player?name=p3", "/game/1", "/game/1.sgf", "/api/game/1",
+          "/static/style.css", "/static/replay.js"}},
+        {400,
+         {"/?page=0", "/?page=-1", "/?page=01", "/?page=1x", "/?page=1000000",
+          "/?page=", "/?page=1&page=2", "/?sort=name", "/player/p3?page=1"}},
+        {404,
+         {"/?page=3", "/api/leaderboard?page=3", "/player/P3", "/player/", "/player?name=nobody",
+          "/api/player/nobody", "/game/2", "/game/0", "/game/01", "/game/1x", "/api/game/1.sgf",
+          "/game/99999999999999999999", "/static/../x", "/api/", "/nothing"}},
+        {414, {"/" + std::string(2000, 'a'), "/?page=" + std::string(1100, '1')}}};
+    for (const auto& [status, targets] : cases) {
+        for (const std::string& target : targets) {
+            EXPECT_EQ(get(target).first, status) << target;
+        }
     }
     for (const char* method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"}) {
         EXPECT_EQ(get("/", method).first, 405) << method;
@@ -192,12 +166,7 @@ TEST_F(Pages, TheRankingFollowsEveryCommit) {
     makeDatabase(path, 4);
     serve(path);
     ASSERT_TRUE(shows("/api/leaderboard?page=2", "\"rank\":51,\"name\":\"p6\""));
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    ASSERT_EQ(sqlite3_exec(db, "UPDATE users SET score = 2000 WHERE name = 'p4'", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(Database(path).run("UPDATE users SET score = 2000 WHERE name = 'p4'"));
     EXPECT_TRUE(shows("/api/leaderboard?page=1", "[{\"rank\":1,\"name\":\"p4\""));
     EXPECT_TRUE(shows("/api/leaderboard?page=2", "\"rank\":51,\"name\":\"p7\""));
 }

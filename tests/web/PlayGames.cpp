@@ -4,12 +4,12 @@
 // is {"schema":N}, the database's layout version. A name the server now refuses (a right-to-left
 // override) is written into the database with one game, as an older server would have kept it.
 //   koralith_web_players PORT DATABASE
+#include "Database.h"
 #include "Escape.h"
 #include "TestClient.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <sqlite3.h>
 
 namespace {
 
@@ -86,13 +86,10 @@ int main(int argc, char** argv) {
         }
         players.push_back(std::move(p));
     }
-    sqlite3* db = nullptr;
-    sqlite3_open(argv[2], &db);
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, "SELECT MAX(version) FROM schema_version", -1, &s, nullptr);
-    std::printf("{\"schema\":%d}\n", sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : 0);
-    sqlite3_finalize(s);
+    Database db(argv[2]);
+    int schema = 0;
+    db.run("SELECT MAX(version) FROM schema_version", &schema);
+    std::printf("{\"schema\":%d}\n", schema);
 
     const Moves blackFive = {{3, 7}, {3, 9}, {4, 7}, {4, 9}, {5, 7},
                              {5, 9}, {6, 7}, {6, 9}, {7, 7}};
@@ -113,10 +110,9 @@ int main(int argc, char** argv) {
         " SELECT last_insert_rowid(), id, 0, 'five', '3,7 3,9 4,7 4,9 5,7 5,9 6,7 6,9 7,7',"
         " '2024-01-01 00:00:00Z', '2024-01-01 00:05:00Z' FROM users WHERE id = " +
         std::to_string(players[1].id);
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        fail(std::string("cannot add the older player: ") + sqlite3_errmsg(db));
+    if (!db.run(sql)) {
+        fail("cannot add the older player: " + db.error());
     }
-    sqlite3_close(db);
     print(rlo, players[1].name, "five", blackFive);
     return 0;
 }

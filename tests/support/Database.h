@@ -8,12 +8,17 @@
 
 class Database {
 public:
-    explicit Database(const std::string& path) { sqlite3_open(path.c_str(), &db); }
+    // Waits up to 5 s for a lock another connection (a running server's) holds.
+    explicit Database(const std::string& path) {
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_busy_timeout(db, 5000);
+    }
     ~Database() { sqlite3_close(db); }
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Runs `sql`; false on an error. The first column of the last row read goes to `value`.
+    // Runs `sql`; false on an error, which error() then tells. The first column of the last row
+    // read goes to `value`.
     bool run(const std::string& sql, int* value = nullptr) {
         auto row = [](void* out, int, char** columns, char**) {
             if (out != nullptr && columns[0] != nullptr) {
@@ -23,6 +28,8 @@ public:
         };
         return sqlite3_exec(db, sql.c_str(), row, value, nullptr) == SQLITE_OK;
     }
+
+    std::string error() const { return sqlite3_errmsg(db); }
 
 private:
     sqlite3* db = nullptr;
