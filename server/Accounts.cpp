@@ -122,11 +122,13 @@ void Accounts::recordGame(GameRecord record, std::function<void()> done) {
     if (gathered.size() > 1) {
         return;
     }
-    if (gather.count() == 0) {
+    // The first end after a quiet spell goes at once; those that follow it closely wait for the
+    // rest of the window, so that a busy server commits at most once per window.
+    if (Clock::now() - lastSent >= gather) {
         sendGathered();
         return;
     }
-    gathering.expires_after(gather);
+    gathering.expires_at(lastSent + gather);
     gathering.async_wait([this](const std::error_code& ec) {
         if (!ec) {
             sendGathered();
@@ -135,6 +137,7 @@ void Accounts::recordGame(GameRecord record, std::function<void()> done) {
 }
 
 void Accounts::sendGathered() {
+    lastSent = Clock::now();
     asio::post(database, [this, records = std::move(gathered)]() mutable {
         const bool behind = !waiting.empty(); // records that wait for the database
         for (Waiting& w : records) {

@@ -28,8 +28,9 @@
 
 class Accounts {
 public:
-    // A game's end waits up to `gather` for others to share its commit: a commit costs more
-    // than the rows it writes. Zero writes each at once.
+    // A game's end that follows another's within `gather` waits for the rest of that time, for
+    // others to share its commit: a commit costs more than the rows it writes. Zero writes each
+    // at once.
     Accounts(asio::io_context& io, asio::any_io_executor hashing, asio::any_io_executor database,
              AccountStore& store, HashCost cost,
              std::chrono::milliseconds gather = std::chrono::milliseconds(0));
@@ -85,6 +86,7 @@ private:
     std::chrono::milliseconds gather;
     std::vector<Waiting> gathered;
     asio::steady_timer gathering;
+    Clock::time_point lastSent; // of the last gathering
     void sendGathered();
 
     std::vector<AccountStore::Recording> batch; // kept for its storage

@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
     // A thread of its own, so that a game's end never waits behind password hashing. Accounts
     // keeps the database calls one at a time whatever runs them.
     asio::thread_pool database(1);
-    // A game's end is told this much later at most, far below what a player can see, and under
-    // load the games ending meanwhile share one commit.
+    // A game's end that follows another's closely is told this much later at most, far below
+    // what a player can see, and under load the games ending meanwhile share one commit.
     constexpr std::chrono::milliseconds kGatherGameEnds{20};
     Accounts accounts(io, hashing.get_executor(), database.get_executor(), *store, options.hashCost,
                       kGatherGameEnds);
