@@ -74,9 +74,6 @@ protected:
         EXPECT_EQ(other.waitPush(EVENT_OPPCHESS).value_or(Message{}).ints(),
                   (Ints{x, y, over, outcome}));
     }
-    static void expectRefused(TestClient& mover, int x, int y) {
-        EXPECT_EQ(ask(mover, EVENT_CHESS, {x, y}), (Ints{0, 0, 0})) << x << "," << y;
-    }
 
     bool logShows(const std::string& text, size_t count = 1,
                   std::chrono::milliseconds limit = TestClient::kWait) const {

@@ -9,29 +9,13 @@
 #include <unistd.h>
 #include <utility>
 
-namespace {
-
-// Standard output and error go to the file at `outputPath`; error to `errorFd` instead when given.
-pid_t spawn(const std::vector<std::string>& args, const std::string& outputPath, int errorFd = -1) {
-    ChildSetup setup;
-    setup.outputPath = outputPath;
-    setup.errorFd = errorFd;
-    return spawnChild(KORALITH_SERVER_PATH, args, setup);
-}
-
-int reap(pid_t child) {
-    return reapChild(child, 10000);
-}
-
-} // namespace
-
 bool ServerProcess::start(const std::vector<std::string>& extra) {
     std::vector<std::string> args = {"--listen",     "127.0.0.1:0", "--db",
                                      databasePath(), "--hash-cost", "min"};
     args.insert(args.end(), extra.begin(), extra.end());
     const size_t logStart = log().size(); // a restart appends to the same log
     int errorFd = -1;
-    if (output != Output::LogFile) {
+    if (pipe) {
         int ends[2];
         if (pipeEnd >= 0) { // left by a start that failed
             close(std::exchange(pipeEnd, -1));
@@ -43,7 +27,8 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
         fcntl(pipeEnd, F_SETFL, O_NONBLOCK);
         errorFd = ends[1];
     }
-    pid = spawn(args, folder.file("server.log"), errorFd);
+    // Standard output and error to the log file, error to the pipe instead when there is one.
+    pid = spawnChild(KORALITH_SERVER_PATH, args, {{}, folder.file("server.log"), {}, errorFd, {}});
     if (errorFd >= 0) {
         close(errorFd);
     }
@@ -71,11 +56,9 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
 
 int ServerProcess::stop() {
     const pid_t child = std::exchange(pid, -1);
-    const int status = child > 0 && kill(child, SIGTERM) == 0 ? reap(child) : -1;
+    const int status = child > 0 && kill(child, SIGTERM) == 0 ? reapChild(child, 10000) : -1;
     if (pipeEnd >= 0) { // kept open until the end: the server's writes block rather than fail
-        if (output == Output::Pipe) {
-            drainPipe();
-        }
+        drainPipe();
         close(std::exchange(pipeEnd, -1));
     }
     return status;
@@ -91,9 +74,7 @@ bool ServerProcess::limitFileSize(long long bytes) {
 }
 
 std::string ServerProcess::log() const {
-    if (output == Output::Pipe) {
-        drainPipe();
-    }
+    drainPipe();
     return fileText(folder.file("server.log"));
 }
 
@@ -122,7 +103,8 @@ void ServerProcess::drainPipe() const {
 int ServerProcess::runToExit(const std::vector<std::string>& args, std::string& output) const {
     const std::string path = folder.file("run.log");
     std::filesystem::remove(path);
-    const int status = reap(spawn(args, path));
+    const int status =
+        reapChild(spawnChild(KORALITH_SERVER_PATH, args, {{}, path, {}, -1, {}}), 10000);
     output = fileText(path);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

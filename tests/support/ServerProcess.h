@@ -11,17 +11,10 @@
 
 class ServerProcess {
 public:
-    enum class Output {
-        LogFile,
-        // Standard error is a pipe the test stops reading after the start line: the server's
-        // writes to it block once the pipe is full. log() holds what was read.
-        UnreadPipe,
-        // Standard error is a pipe copied to the log file whenever the test reads the log: the
-        // server then writes to no file but its database (see limitFileSize).
-        Pipe,
-    };
-
-    explicit ServerProcess(Output output = Output::LogFile) : output(output) {}
+    // With `pipe`, standard error is a pipe copied to the log file whenever the test reads the
+    // log: the server then writes to no file but its database (see limitFileSize), and its writes
+    // block once the pipe is full while the test does not read.
+    explicit ServerProcess(bool pipe = false) : pipe(pipe) {}
     ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -36,7 +29,7 @@ public:
     void crash();
     bool running() const { return pid > 0; }
     // From the next start on.
-    void setOutput(Output how) { output = how; }
+    void usePipe() { pipe = true; }
     // Sets the running server's limit on the size of the files it writes (RLIMIT_FSIZE, also
     // as root); -1 lifts it. At 0 no write to its database succeeds, as on a full disk or a
     // read-only file. False when the limit could not be set.
@@ -58,8 +51,8 @@ private:
     void drainPipe() const;
 
     TempDir folder;
-    Output output;
-    int pipeEnd = -1; // the read end of the UnreadPipe
+    bool pipe;
+    int pipeEnd = -1; // the pipe's read end
     pid_t pid = -1;
     unsigned short listenPort = 0;
 };
