@@ -1,6 +1,7 @@
 // The lobby in process: matching, judged moves, the clock, the ways to leave a game, and the
 // scores a game leaves. The database work runs on an executor the test turns by hand, so that a
-// game's record lands exactly when the test says: nothing that tells the end may come before.
+// game's record lands exactly when the test says: nothing that tells the end may come before,
+// and a connection's end asked for meanwhile comes after what was held back.
 
 #include "AccountStore.h"
 #include "Accounts.h"
@@ -35,6 +36,7 @@ public:
 
 protected:
     void send(std::vector<uint8_t> packet) override {
+        EXPECT_EQ(ended, "") << "sent after its end";
         const ParsedResponse r = parseResponseBody(packet.data() + 4, packet.size() - 4);
         Ints values;
         for (size_t i = 0; r.fields && i < r.fields->fieldCount(); ++i) {
@@ -111,6 +113,22 @@ protected:
         std::make_unique<Lobby>(io, accounts, std::chrono::seconds(60), 1);
     std::vector<std::unique_ptr<SeenPeer>> peers;
 };
+
+TEST(Peer, AnEndAskedForWhileARecordingWaitsComesAfterWhatWasHeldBack) {
+    for (const int recordings : {0, 2}) {
+        SCOPED_TRACE(recordings);
+        SeenPeer peer;
+        peer.state.recording = recordings;
+        peer.deliver(buildResponsePacket(EVENT_ELSEWHERE, 0, nullptr));
+        peer.endWhenSent("elsewhere");
+        for (int i = 0; i < recordings; ++i) {
+            EXPECT_TRUE(peer.take().empty() && peer.ended.empty()) << "while a recording waits";
+            peer.recorded();
+        }
+        EXPECT_EQ(peer.take(), (std::vector<Push>{{EVENT_ELSEWHERE, {}}}));
+        EXPECT_EQ(peer.ended, "elsewhere");
+    }
+}
 
 TEST_F(LobbyTest, WaitingPlayersArePairedInTheOrderTheyJoined) {
     EXPECT_FALSE(lobby->join(player(""))); // not logged in

@@ -49,7 +49,6 @@ protected:
     struct Pair {
         std::unique_ptr<TestClient> black, white;
         int32_t blackId = -1, whiteId = -1;
-        std::string blackName;
     };
     Pair matchedPair(const std::string& a, const std::string& b) {
         auto first = client(), second = client(b);
@@ -64,7 +63,7 @@ protected:
         }
         const bool firstIsBlack = m->intAt(1) == firstId;
         return {std::move(firstIsBlack ? first : second), std::move(firstIsBlack ? second : first),
-                m->intAt(1), m->intAt(2), firstIsBlack ? a : b};
+                m->intAt(1), m->intAt(2)};
     }
 
     // An accepted move, its result, and its push to the other player.
