@@ -8,7 +8,8 @@
 #include <thread>
 #include <tuple>
 
-TEST_F(ServerTest, RegistrationTakesAWellFormedNameOnceWithADigest) {
+// How many tries a guesser gets is counted in the hashing test, from one address and from many.
+TEST_F(ServerTest, RegistrationTakesAWellFormedNameOnceWithADigestAndLoginTheRightPassword) {
     auto c = client();
     const std::string pw = md5Hex("pw");
     const std::tuple<std::string, std::string, int32_t> cases[] = {
@@ -22,24 +23,17 @@ TEST_F(ServerTest, RegistrationTakesAWellFormedNameOnceWithADigest) {
         EXPECT_EQ(c->request(EVENT_REG, &fields).value_or(Message{}).ints(), Ints{result})
             << name << " " << digest;
     }
-    EXPECT_EQ(ask(*c, EVENT_REG, {1, 2}), Ints{0}); // fields of the wrong type
-}
-
-// How many tries a guesser gets is counted in the hashing test, from one address and from many.
-TEST_F(ServerTest, LoginAnswersTheIdForTheRightPassword) {
-    auto c = client();
-    ASSERT_EQ(c->registerUser("dora", "right"), 1);
-    ASSERT_EQ(c->registerUser("eve", "other"), 1);
+    EXPECT_EQ(ask(*c, EVENT_REG, {1, 2}), Ints{0});      // fields of the wrong type
     EXPECT_EQ(ask(*c, EVENT_GETUSERINFO, {1}), Ints{0}); // not logged in
     EXPECT_EQ(ask(*c, EVENT_LOGOUT), Ints{0});
-    EXPECT_EQ(c->login("dora", "wrong"), -1);
-    EXPECT_EQ(c->login("nobody", "right"), -1);
-    const int32_t dora = c->login("dora", "right"), eve = c->login("eve", "other");
-    EXPECT_TRUE(dora > 0 && eve > 0 && dora != eve) << dora << " " << eve;
-    const Message info = c->requestInts(EVENT_GETUSERINFO, {dora}).value_or(Message{});
-    EXPECT_EQ(info.fields->stringAt(1).value_or(""), "dora");
-    EXPECT_EQ(scoreOf(*c, dora), (Ints{1500, 0, 0, 0}));
-    EXPECT_EQ(ask(*c, EVENT_GETUSERINFO, {eve + 100}), Ints{0});
+    EXPECT_EQ(c->login("alice", "other"), -1);
+    EXPECT_EQ(c->login("nobody", "pw"), -1);
+    const int32_t alice = c->login("alice", "pw"), bob = c->login("bob", "pw");
+    EXPECT_TRUE(alice > 0 && bob > 0 && alice != bob) << alice << " " << bob;
+    const Message info = c->requestInts(EVENT_GETUSERINFO, {alice}).value_or(Message{});
+    EXPECT_EQ(info.fields->stringAt(1).value_or(""), "alice");
+    EXPECT_EQ(scoreOf(*c, alice), (Ints{1500, 0, 0, 0}));
+    EXPECT_EQ(ask(*c, EVENT_GETUSERINFO, {bob + 100}), Ints{0});
 }
 
 // Whether the status row comes to say this many players online and games running within 5 s.

@@ -46,7 +46,8 @@ TEST_F(ServerTest, BadLengthsHeadersAndFloodsEndOnlyThatConnectionAfterTheAnswer
     EXPECT_TRUE(server.logShows("floods requests"));
 }
 
-TEST_F(ServerTest, MalformedBodiesAndUnknownCodesGetTheRefusalForm) {
+// Requests sent together are in the ordering test.
+TEST_F(ServerTest, MalformedBodiesGetTheRefusalFormAndTheLargestOrAPiecemealRequestAnAnswer) {
     auto c = client("mallory");
     // A login with a cut string, and a move with an unknown field type.
     std::vector<uint8_t> cut = buildRequestPacket(77, EVENT_LOGIN, nullptr);
@@ -64,11 +65,7 @@ TEST_F(ServerTest, MalformedBodiesAndUnknownCodesGetTheRefusalForm) {
         EXPECT_EQ(ask(*c, code), Ints{0}) << code;
     }
     expectServed(*c); // still logged in
-}
-
-// Requests sent together are in the ordering test.
-TEST_F(ServerTest, RequestsArrivingTogetherOrInPiecesAreEachAnswered) {
-    auto c = client();
+    // The largest request, then one sent a byte at a time.
     CLDataBuffer big;
     const std::vector<uint8_t> block(64 * 1024 - kRequestHeaderSize - 5, 7);
     big.addBytes(block.data(), static_cast<uint32_t>(block.size()));
