@@ -24,6 +24,6 @@ TEST_F(ServerTest, ConnectionsOverTheCapOfAnAddressAreClosedAtOnce) {
     EXPECT_TRUE(over.closedByServer()); // long before the idle limit of 60 s
     expectServed(*player);
     quiet->disconnect();
-    ASSERT_TRUE(logShows("closed: by the client"));
+    ASSERT_TRUE(server.logShows("closed: by the client"));
     EXPECT_EQ(client()->registerUser("late", "pw"), 1); // room again
 }

@@ -57,7 +57,7 @@ TEST_F(ServerTest, NamesThatLookAlikeAreOneNameAndOlderAccountsKeepWorking) {
         EXPECT_EQ(c->registerUser("\u0251lice", "pw"), 0); // a Latin alpha
         EXPECT_EQ(c->registerUser("dave", "pw"), 1);
         EXPECT_EQ(c->registerUser("DAVE", "pw"), 0);
-        EXPECT_TRUE(logShows("login bob\\u{202e} (id 3) on connection"));
+        EXPECT_TRUE(server.logShows("login bob\\u{202e} (id 3) on connection"));
         EXPECT_EQ(server.log().find("\u202E"), std::string::npos);
     }
 }

@@ -74,11 +74,6 @@ protected:
                   (Ints{x, y, over, outcome}));
     }
 
-    bool logShows(const std::string& text, size_t count = 1,
-                  std::chrono::milliseconds limit = TestClient::kWait) const {
-        return server.logShows(text, count, int(limit.count()));
-    }
-
     // A logged-in bystander must not notice what another connection does.
     static void expectServed(TestClient& bystander) {
         EXPECT_EQ(ask(bystander, EVENT_JOINMATCH), Ints{1});
