@@ -37,7 +37,6 @@ bool ServerProcess::start(const std::vector<std::string>& extra) {
     bool ended = false;
     eventually(
         [&] {
-            drainPipe();
             const std::string text = log().substr(logStart);
             const size_t at = text.find(marker);
             if (at != std::string::npos && text.find(',', at) != std::string::npos) {

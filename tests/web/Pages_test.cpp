@@ -133,7 +133,7 @@ TEST_F(Pages, ARequestIsBoundedInSizeNotOnlyPerLine) {
     }
 }
 
-TEST_F(Pages, HostileNamesAreInertAndNothingPrivateShows) {
+TEST_F(Pages, CurrentLayoutShowsRatingsAndStatusHostileNamesInertAndNothingPrivate) {
     makeDatabase(path, 4);
     serve(path);
     for (const char* target : {"/", "/player/%3Cscript%3Ealert%281%29%3C%2Fscript%3E", "/game/1",
@@ -146,11 +146,7 @@ TEST_F(Pages, HostileNamesAreInertAndNothingPrivateShows) {
     EXPECT_TRUE(shows("/", "<bdi>&lt;script&gt;alert(1)&lt;/script&gt;</bdi>"));
     EXPECT_TRUE(shows("/", "href=\"/player/a%22b%27c%26d\"><bdi>a\"b'c&amp;d</bdi>"));
     EXPECT_TRUE(shows("/player/a%22b%27c%26d", "<h1 class=\"player\"><bdi>a\"b'c&amp;d"));
-}
-
-TEST_F(Pages, CurrentLayoutShowsRatingsAndTheServersStatus) {
-    makeDatabase(path, 4);
-    serve(path);
+    // The current layout's ratings and the server's status.
     EXPECT_TRUE(shows("/", "<strong>7</strong> players online"));
     EXPECT_TRUE(shows("/player/p3", "No rated games yet."));
     EXPECT_TRUE(shows("/player/%3Cscript%3Ealert%281%29%3C%2Fscript%3E",
