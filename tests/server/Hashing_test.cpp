@@ -13,19 +13,16 @@
 
 namespace {
 
-// Connections from 127.0.0.`host`, each sending one request, all before any answer.
-class Crowd {
-public:
-    Crowd(int host, size_t size, uint16_t port) {
+// Connections from 127.0.0.`host`, each sending `code` with the credentials `name(i)` and
+// `password`, all before any answer.
+struct Crowd {
+    Crowd(uint16_t port, int host, size_t size, int32_t code,
+          const std::function<std::string(size_t)>& name, const std::string& password) {
         for (size_t i = 0; i < size; ++i) {
             clients.push_back(std::make_unique<TestClient>(port, 0, host));
             EXPECT_TRUE(clients.back()->connected()) << "no connection from 127.0.0." << host;
         }
-    }
-    // The request of connection i has the credentials `name(i)` and `password`.
-    void send(int32_t code, const std::function<std::string(size_t)>& name,
-              const std::string& password) {
-        for (size_t i = 0; i < clients.size(); ++i) {
+        for (size_t i = 0; i < size; ++i) {
             const CLDataBuffer fields = credentials(name(i), md5Hex(password.c_str()));
             clients[i]->send(code, &fields);
         }
@@ -40,7 +37,6 @@ public:
         });
     }
 
-private:
     std::vector<std::unique_ptr<TestClient>> clients;
 };
 
@@ -60,8 +56,7 @@ TEST_F(ServerTest, WrongLoginsSentAtOnceGetNoMoreTriesThanOneAfterTheOther) {
         {3, 26, [](size_t i) { return "name" + std::to_string(i); }, 20},
     };
     for (const auto& k : cases) {
-        Crowd crowd(k.host, k.connections, server.port());
-        crowd.send(EVENT_LOGIN, k.name, "guess");
+        Crowd crowd(server.port(), k.host, k.connections, EVENT_LOGIN, k.name, "guess");
         EXPECT_TRUE(crowd.answered(EVENT_LOGIN, scaled(20000))) << k.connections;
     }
     expectCleanStop(); // every line is written
@@ -83,12 +78,12 @@ TEST_F(ServerTest, ARegistrationFloodFromOtherAddressesNeitherHoldsUpALoginNorAS
     ASSERT_TRUE(server.start({"--hash-cost", "interactive"})) << server.log();
     auto player = client();
     ASSERT_EQ(player->registerUser("player", "pw"), 1);
-    std::vector<std::unique_ptr<Crowd>> flood;
+    std::vector<Crowd> flood;
     const size_t floodSize = 4 * 6;
     for (int host = 2; host <= 5; ++host) {
-        flood.push_back(std::make_unique<Crowd>(host, floodSize / 4, server.port()));
-        flood.back()->send(
-            EVENT_REG, [host](size_t i) { return "f" + std::to_string(host * 100 + i); }, "pw");
+        flood.emplace_back(
+            server.port(), host, floodSize / 4, EVENT_REG,
+            [host](size_t i) { return "f" + std::to_string(host * 100 + i); }, "pw");
     }
     EXPECT_GT(player->login("player", "pw"), 0);
     expectCleanStop();
