@@ -103,15 +103,12 @@ std::pair<std::string, int> runBrain(const char* input, const char* options) {
     return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-TEST(BrainProgram, SpeaksTheProtocolOnItsStandardStreams) {
+// Each level answers differently; the brain's easy level draws from the position alone, so its
+// answers are fixed too. What it answers to START 15, BEGIN, TURN 7,8, END begins so.
+TEST(BrainProgram, SpeaksTheProtocolOnItsStandardStreamsAtTheLevelAsked) {
     EXPECT_EQ(runBrain("START 15\\nBEGIN\\nHELLO\\nEND\\nBEGIN\\n", ""),
               std::make_pair(std::string("OK\n7,7\nERROR unknown command HELLO\n"), 0))
         << "nothing is read after END";
-}
-
-// Each level answers differently; the brain's easy level draws from the position alone, so its
-// answers are fixed too. What it answers to START 15, BEGIN, TURN 7,8, END begins so.
-TEST(BrainProgram, LevelOption) {
     const struct {
         const char* options;
         const char* out;
