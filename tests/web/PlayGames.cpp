@@ -50,15 +50,14 @@ void play(Player& a, Player& b, const Moves& moves, const char* reason) {
     if (!match || !b.client->waitPush(EVENT_MATCHRES) || match->intAt(0) != 1) {
         fail("no match");
     }
-    Player& black = match->intAt(1) == a.id ? a : b;
-    Player& white = &black == &a ? b : a;
-    for (size_t i = 0; i < moves.size(); ++i) {
-        Player& mover = i % 2 == 0 ? black : white;
-        Player& other = i % 2 == 0 ? white : black;
-        const Message m = answer(*mover.client, EVENT_CHESS, {moves[i].first, moves[i].second});
-        if (m.intAt(0) != 1 || !other.client->waitPush(EVENT_OPPCHESS)) {
+    Player *mover = match->intAt(1) == a.id ? &a : &b, *other = mover == &a ? &b : &a;
+    Player &black = *mover, &white = *other;
+    for (const auto& [x, y] : moves) {
+        if (answer(*mover->client, EVENT_CHESS, {x, y}).intAt(0) != 1 ||
+            !other->client->waitPush(EVENT_OPPCHESS)) {
             fail("move refused");
         }
+        std::swap(mover, other);
     }
     if (std::string(reason) == "quit") {
         answer(*black.client, EVENT_QUITCHESS, {});
