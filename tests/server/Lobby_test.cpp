@@ -267,7 +267,7 @@ TEST_F(LobbyTest, GameEndsCloseTogetherShareACommitAndOneRefusedTakesNoOtherWith
 }
 
 // With no time to move, the clock runs out as soon as the io thread looks at it.
-TEST_F(LobbyTest, RunningOutOfTimeLosesAndNamesTheWinnerToBoth) {
+TEST_F(LobbyTest, RunningOutOfTimeLosesButAClockThatRanOutAsAMoveCameIsStale) {
     useMoveTime(std::chrono::seconds(0));
     for (const bool blackMoves : {false, true}) {
         SCOPED_TRACE(blackMoves);
@@ -285,13 +285,9 @@ TEST_F(LobbyTest, RunningOutOfTimeLosesAndNamesTheWinnerToBoth) {
         }
         EXPECT_EQ(scoreOf(blackMoves ? *p.black : *p.white), (Ints{1516, 1, 0, 0}));
     }
-}
-
-// The clock ran out (its handler queued) just as black's move came: the move restarted the clock,
-// and the queued handler, too late to cancel, must not end the game. The io context runs the
-// move and then the old handler, one at a time.
-TEST_F(LobbyTest, AClockThatRanOutAsAMoveCameIsStale) {
-    useMoveTime(std::chrono::seconds(0));
+    // The clock ran out (its handler queued) just as black's move came: the move restarted the
+    // clock, and the queued handler, too late to cancel, must not end the game. The io context
+    // runs the move and then the old handler, one at a time.
     const Pair p = matched("b", "w");
     asio::post(io, [&] { play(*p.black, *p.white, 7, 7); });
     ASSERT_EQ(io.poll_one(), 1u); // the clock seen out, the move run
