@@ -100,9 +100,6 @@ protected:
         const auto u = store->userInfo(p.state.userId);
         return u ? Ints{u->score, u->wins, u->losses, u->draws} : Ints{};
     }
-    void useMoveTime(std::chrono::seconds moveTime) {
-        lobby = std::make_unique<Lobby>(io, accounts, moveTime, 1);
-    }
 
     TempDir folder;
     std::string path = folder.file("koralith.db"), error;
@@ -268,7 +265,7 @@ TEST_F(LobbyTest, GameEndsCloseTogetherShareACommitAndOneRefusedTakesNoOtherWith
 
 // With no time to move, the clock runs out as soon as the io thread looks at it.
 TEST_F(LobbyTest, RunningOutOfTimeLosesButAClockThatRanOutAsAMoveCameIsStale) {
-    useMoveTime(std::chrono::seconds(0));
+    lobby = std::make_unique<Lobby>(io, accounts, std::chrono::seconds(0), 1);
     for (const bool blackMoves : {false, true}) {
         SCOPED_TRACE(blackMoves);
         const Pair p = matched("b" + std::to_string(blackMoves), "w" + std::to_string(blackMoves));
