@@ -131,9 +131,6 @@ TEST(Opponent, WholeGamesEndInAFiveOrAFullBoardNeverOnAnOccupiedPoint) {
 
 TEST(Opponent, EveryLevelHandsItsMoveToTheGameAndNoneOnAFullBoard) {
     for (Level level : {Level::Easy, Level::Normal, Level::Hard}) {
-        Level parsed;
-        ASSERT_TRUE(parseLevel(levelName(level), parsed));
-        EXPECT_EQ(parsed, level);
         Receiver game;
         Opponent computer(level, kWhite, &game, 1);
         int32_t cells[kCellCount] = {};
@@ -146,10 +143,6 @@ TEST(Opponent, EveryLevelHandsItsMoveToTheGameAndNoneOnAFullBoard) {
         computer.think(cells);
         EXPECT_EQ(game.moves.size(), 1u) << levelName(level);
     }
-    Level level;
-    EXPECT_TRUE(parseLevel("HARD", level));
-    EXPECT_EQ(level, Level::Hard);
-    EXPECT_FALSE(parseLevel("medium", level));
 }
 
 } // namespace
