@@ -1,5 +1,5 @@
 // What a client cannot do to the server: bad lengths, headers and bodies, floods, unread
-// answers; and what the server refuses at start.
+// answers; what an unread log cannot do to it either; and what the server refuses at start.
 
 #include "Packet.h"
 #include "ServerFixture.h"
@@ -104,6 +104,21 @@ TEST_F(ServerTest, TheNoticeIsToldWithItsDateAndAClientThatDoesNotReadIsClosed) 
     }
     EXPECT_TRUE(c.closedByServer());
     expectServed(*bystander);
+}
+
+// A standard error nobody reads (a service manager that hangs, a shell pipeline that stalls)
+// holds up neither the answers nor the stop.
+TEST_F(ServerTest, AFullUnreadLogPipeHoldsUpNeitherAnswersNorTheStop) {
+    expectCleanStop();
+    server.usePipe(); // never read by this test
+    ASSERT_TRUE(server.start()) << server.log();
+    // Each connection logs two lines of about 70 bytes: 1000 of them write twice what a pipe
+    // holds (64 KiB).
+    for (int i = 0; i < 1000; ++i) {
+        TestClient passing(server.port());
+    }
+    EXPECT_EQ(client()->registerUser("after", "pw"), 1);
+    expectCleanStop(); // SIGKILL after 10 s
 }
 
 TEST(ServerCommandLine, BadOptionsAndUnusableDatabasesStopAtOnce) {

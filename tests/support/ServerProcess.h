@@ -11,10 +11,7 @@
 
 class ServerProcess {
 public:
-    // With `pipe`, standard error is a pipe copied to the log file whenever the test reads the
-    // log: the server then writes to no file but its database (see limitFileSize), and its writes
-    // block once the pipe is full while the test does not read.
-    explicit ServerProcess(bool pipe = false) : pipe(pipe) {}
+    ServerProcess() = default;
     ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -28,7 +25,9 @@ public:
     // SIGKILL and wait: the server gets no chance to finish anything.
     void crash();
     bool running() const { return pid > 0; }
-    // From the next start on.
+    // From the next start on, standard error is a pipe copied to the log file whenever the test
+    // reads the log: the server then writes to no file but its database (see limitFileSize), and
+    // its writes block once the pipe is full while the test does not read.
     void usePipe() { pipe = true; }
     // Sets the running server's limit on the size of the files it writes (RLIMIT_FSIZE, also
     // as root); -1 lifts it. At 0 no write to its database succeeds, as on a full disk or a
@@ -51,7 +50,7 @@ private:
     void drainPipe() const;
 
     TempDir folder;
-    bool pipe;
+    bool pipe = false;
     int pipeEnd = -1; // the pipe's read end
     pid_t pid = -1;
     unsigned short listenPort = 0;
