@@ -6,26 +6,12 @@
 #include "Database.h"
 #include "ServerProcess.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-
-namespace {
+#include <iterator>
 
 namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
-
-Strings filesIn(const std::string& folder) {
-    Strings names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-} // namespace
 
 TEST(GameExport, WritesEachGameOnceWithItsNamesResultAndDateUnderNamesInEndOrder) {
     ServerProcess server; // for its folder, database path and runs; never started
@@ -78,10 +64,7 @@ TEST(GameExport, WritesEachGameOnceWithItsNamesResultAndDateUnderNamesInEndOrder
         ASSERT_EQ(server.runToExit({"--db", db, "--export-games", out}, output), 0) << output;
     }
     EXPECT_EQ(output, "7 games written to " + out + ", 0 already there\n");
-    EXPECT_EQ(filesIn(out), (Strings{"20261206-2359-000002.sgf", "20261207-0142-000001.sgf",
-                                     "20261207-0142-000004.sgf", "20261207-0142-000005.sgf",
-                                     "20261207-0142-000006.sgf", "20261207-0142-000007.sgf",
-                                     "20270101-0000-000003.sgf"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 7); // the files below, no other
     for (const Case& k : cases) {
         EXPECT_EQ(fileText(out + "/" + k.file + ".sgf"),
                   "(;FF[4]GM[4]SZ[15]CA[UTF-8]AP[Koralith:" KORALITH_VERSION "]\n" + k.written +
