@@ -24,24 +24,9 @@ Color4B pngPixel(const std::string& path, int x, int y) {
     return c;
 }
 
-struct RendererTest : ::testing::Test {
-    TempDir dir;
-    EngineHarness h{Size(200, 200)};
-    LayerColor* layer = nullptr;
+struct RendererTest : DrawingTest {
     std::string red = writePng(dir, "red.png", 20, 20, kRed);
     std::string blue = writePng(dir, "blue.png", 20, 20, kBlue);
-    void SetUp() override {
-        auto* scene = Scene::create();
-        layer = LayerColor::create(kBackground);
-        scene->addChild(layer);
-        h.runScene(scene);
-    }
-    Sprite* spriteAt(const std::string& file, Vec2 at) {
-        auto* s = Sprite::create(file);
-        s->setPosition(at);
-        layer->addChild(s);
-        return s;
-    }
 };
 } // namespace
 
