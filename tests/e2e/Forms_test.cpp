@@ -1,6 +1,5 @@
 // The login and registration forms against the real server: each refusal and the message it
-// shows, a name registered by typing that then logs in, and a server that comes back without the
-// player's account while the client keeps running.
+// shows, and a name registered by typing that then logs in.
 
 #include "E2EFixture.h"
 #include "GBRegistScene.h"
@@ -60,25 +59,6 @@ TEST_F(FormsTest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLog
     ASSERT_NE(reach<GBMatchScene>(), nullptr);
     // The client plays under the server's id of that name.
     EXPECT_EQ(TestClient(server.port()).login("newcomer", "s3cret!"), director->userId);
-}
-
-// The server comes back without the player's account (a new database): the login again is
-// refused, and the player lands in the login scene with the refusal and the fields filled.
-TEST_F(FormsTest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
-    ASSERT_NE(enter("mia"), nullptr);
-    const unsigned short port = server.port();
-    server.crash();
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(server.databasePath() + suffix);
-    }
-    ASSERT_TRUE(restartServer(port)) << server.log();
-    ASSERT_NE(reach<GBLoginScene>(), nullptr);
-    EXPECT_EQ(message(), text("loginfailed"));
-    const std::vector<ui::TextField*> form = fields();
-    ASSERT_EQ(form.size(), 2u);
-    EXPECT_EQ(form[0]->getString(), "mia");
-    EXPECT_EQ(form[1]->getString(), "mia-secret");
-    EXPECT_FALSE(director->logsInAgain());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // match that is not ours).
 
 #include "EventCodes.h"
+#include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "GBNetGame.h"
 #include "SceneFixture.h"
@@ -107,6 +108,16 @@ TEST_F(MatchTest, RefusalsFailuresBadPacksAndMatchesNotOursChangeNothing) {
     auto* game = running<GBNetGame>();
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(game->getColour(), kWhite);
+}
+
+// A server back without the account refuses the login the director makes again on its own.
+TEST_F(MatchTest, ALoginRefusedAgainSendsThePlayerToTheFormWithTheRefusal) {
+    director.sendCredentials(EVENT_LOGIN, "mia", "pw");
+    answerNow(0, EVENT_LOGIN, ints({1, 7}));
+    connectionLost(director);
+    answerNow(director.nextSequence() - 1, EVENT_LOGIN, ints({0}));
+    ASSERT_NE(running<GBLoginScene>(), nullptr);
+    EXPECT_EQ(message(), text("loginfailed"));
 }
 
 } // namespace
