@@ -144,13 +144,11 @@ TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingAndAFinishedOneAtOn
     EXPECT_NE(running<GBMatchScene>(), nullptr);
 }
 
-TEST_F(GBNetGameTest, NobodyLoggedInOrNeitherIdOursMakesNoGame) {
-    director.userId = -1;
-    EXPECT_EQ(GBNetGame::create(-1, 3), nullptr);
-    EXPECT_EQ(GBNetGame::create(3, 4), nullptr);
-}
-
 TEST_F(GBNetGameTest, PushesAndAnswersThatDoNotBelongOrLackFieldsAreIgnoredAndADrawEnds) {
+    EXPECT_EQ(GBNetGame::create(3, 4), nullptr); // neither id ours
+    director.userId = -1;                        // nobody logged in
+    EXPECT_EQ(GBNetGame::create(-1, 3), nullptr);
+    director.userId = kMe;
     // We play black, as the match push starts the game; its first two requests ask for both
     // score lines, our moves come after them.
     start(true);
