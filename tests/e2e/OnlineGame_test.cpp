@@ -31,26 +31,19 @@ protected:
         EXPECT_TRUE(botHears(*bot, EVENT_MATCHRES));
         return game = reach<GBNetGame>();
     }
-    // The board: a touch on an intersection, and the stone the client shows there.
-    void touchPoint(int x, int y) {
-        h->touch(game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y)));
-    }
+    // The stone the client shows at an intersection.
     int32_t stoneAt(int x, int y) const { return game->getBoard()[cellIndex(x, y)]; }
     // A move of the client by touch, seen by the bot; a move of the bot, seen by the client.
     bool clientMoves(int x, int y) {
-        touchPoint(x, y);
-        return clientMoveSeen(x, y);
+        h->touch(game->getBoardSprite()->convertToWorldSpace(GoBangGame::pointPosition(x, y)));
+        const std::optional<Message> seen = botHears(*bot, EVENT_OPPCHESS);
+        return seen && seen->intAt(0) == x && seen->intAt(1) == y &&
+               until([&] { return stoneAt(x, y) == game->getColour(); });
     }
     bool botMoves(int x, int y) {
         const auto answer = bot->requestInts(EVENT_CHESS, {x, y});
         return answer && answer->intAt(0) == 1 &&
                until([&] { return stoneAt(x, y) == opponentOf(game->getColour()); });
-    }
-    // The bot's next move push is (x, y), and the client shows its own stone there.
-    bool clientMoveSeen(int x, int y) {
-        const std::optional<Message> seen = botHears(*bot, EVENT_OPPCHESS);
-        return seen && seen->intAt(0) == x && seen->intAt(1) == y &&
-               until([&] { return stoneAt(x, y) == game->getColour(); });
     }
     // The opening move when the bot plays black: afterwards the client is to move.
     bool botOpensIfBlack() { return game->getColour() == kBlack || botMoves(7, 7); }
