@@ -1,6 +1,4 @@
-// Who hears a touch or a key: the front-most listener first, a claimed touch only its claimer, a
-// key every listener until one stops it, Shift known to all; and nothing more of either for a
-// scene once its replacement is asked for.
+// Who hears a touch or a key, and that nothing does once the scene's replacement is asked for.
 
 #include "TestSupport.h"
 

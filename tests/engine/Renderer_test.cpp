@@ -1,6 +1,4 @@
-// What the renderer draws: the saved frame letterboxed with y upward, sprites by anchor, scale,
-// visibility, z-order and parent, text in its colour and wrapped, black where nothing
-// covers the frame; and a frame drawn only when something changed or runs.
+// What the renderer draws, and that it draws a frame only when something changed or runs.
 
 #include "TestSupport.h"
 

@@ -1,6 +1,4 @@
-// A text field: the focus from a touch or from the program, typing and deleting whole
-// characters, the password mask, the touch area of an empty field, and its text drawn a margin in
-// with a caret while focused.
+// A text field: its focus, typing whole characters, its mask, touch area and drawing.
 
 #include "TestSupport.h"
 

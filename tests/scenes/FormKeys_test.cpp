@@ -1,6 +1,4 @@
-// The keyboard as a desktop player uses the forms: Tab and Shift+Tab through the fields, Enter for
-// the main button, Escape for the back button, from the login form to the match room and back to
-// the menu; a field's box takes a click where there is no text yet.
+// The keyboard and the mouse as a desktop player uses them on the forms.
 
 #include "EventCodes.h"
 #include "GBLoginScene.h"

@@ -1,6 +1,5 @@
 // The match room with answers and pushes fed to the director: the blink while waiting, to the
-// frame, and what the real server never sends (refusals, failures, packs with missing fields, a
-// match that is not ours).
+// frame, and what the real server never sends.
 
 #include "EventCodes.h"
 #include "GBLoginScene.h"

@@ -1,7 +1,5 @@
-// The networked game with answers and pushes fed to the director: the turn line and the clock,
-// each end the server can push, the question before leaving, and what the real server never
-// sends or cannot be timed against (outcomes nobody knows, pushes about another game, packs with
-// missing fields, a draw).
+// The networked game with answers and pushes fed to the director, with what the real server
+// never sends or cannot be timed against.
 
 #include "EventCodes.h"
 #include "GBMatchScene.h"
