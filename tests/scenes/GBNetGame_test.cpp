@@ -117,7 +117,7 @@ TEST_F(GBNetGameTest, EachPushedEndSaysHowTheGameEndedAndClearsTheClock) {
     }
 }
 
-TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingAndAFinishedOneAtOnce) {
+TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingTheBackButtonAtOnceWithAQuit) {
     start(true);
     for (const auto answer :
          {EventKeyboard::KeyCode::KEY_ESCAPE, EventKeyboard::KeyCode::KEY_ENTER}) {
@@ -139,6 +139,15 @@ TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingAndAFinishedOneAtOn
     h.advance(0.1f);
     h.key(EventKeyboard::KeyCode::KEY_ESCAPE);
     EXPECT_FALSE(game->isAskingToLeave());
+    EXPECT_NE(running<GBMatchScene>(), nullptr);
+
+    // The back button leaves a running game at once; the quit's answer finds the quit sent.
+    start(true);
+    h.tap(button("images/selectback.png"));
+    bool quitSent = false;
+    director.addListener("gb_event_quitchess", [&](const ResponseDataPack&) { quitSent = true; });
+    answerNow(director.nextSequence() - 1, EVENT_QUITCHESS, ints({1}));
+    EXPECT_TRUE(quitSent);
     EXPECT_NE(running<GBMatchScene>(), nullptr);
 }
 
