@@ -1,9 +1,9 @@
 // Start-up as the entry point runs it, on a headless view standing for the platform's own.
 
-#include "../engine/TestSupport.h"
 #include "AppDelegate.h"
 #include "GBDirector.h"
 #include "HelloWorld.h"
+#include "Support.h"
 #include "harness/EngineHarness.h"
 
 #include <gtest/gtest.h>
@@ -17,39 +17,9 @@ USING_NS_CC;
 
 namespace {
 
-TEST(StartUp, AViewThereAlreadyIsKeptAndGetsTheDesignSizeTheMenuAndTheDirector) {
-    TempDir dir;
-    UserDefault::setStorageDirectory(dir.path());
-    GBDirector director("127.0.0.1", 9, dir.file("netlog").c_str());
-    EngineHarness h(Size(400, 708));
-    {
-        AppDelegate app;
-        ASSERT_TRUE(app.applicationDidFinishLaunching());
-        EXPECT_EQ(h.director()->getOpenGLView(), h.view());
-        EXPECT_EQ(h.view()->getFrameSize(), Size(400, 708));
-        const Size design = h.view()->getDesignResolutionSize();
-        EXPECT_EQ(design.width, 576);
-        EXPECT_NEAR(design.height, 1019.52, 1e-3);
-        EXPECT_FLOAT_EQ(h.director()->getAnimationInterval(), 1.0f / 60);
-        // "res" beside the executable: the menu's pictures load.
-        EXPECT_TRUE(FileUtils::getInstance()->isFileExist("images/danjigame.png"));
-        h.frame();
-        Scene* scene = h.director()->getRunningScene();
-        ASSERT_NE(scene, nullptr);
-        EXPECT_NE(dynamic_cast<HelloWorld*>(scene->getChildren().front()), nullptr);
-        EXPECT_TRUE(h.director()->getScheduler()->isScheduled("fff", &director));
-
-        app.applicationDidEnterBackground();
-        EXPECT_TRUE(h.director()->isAnimationStopped());
-        app.applicationWillEnterForeground();
-        EXPECT_FALSE(h.director()->isAnimationStopped());
-    } // the delegate's end stops the network thread
-    FileUtils::getInstance()->setSearchPaths({""});
-}
-
 // The installed game finds its pictures and text table from its own folder in any prefix: "res"
 // beside the executable (a build tree) first, then prefix/share/koralith/res from prefix/bin.
-TEST(StartUp, PicturesAndTextsComeFromResBesideTheExecutableThenFromTheSharedFolder) {
+TEST(StartUp, AViewIsKeptAndResComesFromBesideTheExecutableThenFromTheSharedFolder) {
     TempDir dir;
     UserDefault::setStorageDirectory(dir.path());
     const std::filesystem::path cwd = std::filesystem::current_path();
@@ -65,8 +35,7 @@ TEST(StartUp, PicturesAndTextsComeFromResBesideTheExecutableThenFromTheSharedFol
         std::filesystem::create_directories(dir.file("bin"));
         for (const std::string& folder : c.folders) {
             std::filesystem::create_directories(folder + "/images");
-            writePng(dir, folder.substr(dir.path().size() + 1) + "/images/danjigame.png", 4, 4,
-                     Color4B(1, 2, 3, 255));
+            std::ofstream(folder + "/images/danjigame.png") << "a picture";
             std::ofstream(folder + "/text.xml") << "<plist><dict><key>neterror</key><string>"
                                                 << folder << "</string></dict></plist>";
         }
@@ -83,7 +52,24 @@ TEST(StartUp, PicturesAndTextsComeFromResBesideTheExecutableThenFromTheSharedFol
             EXPECT_TRUE(std::filesystem::equivalent(found, c.expected + "/images/danjigame.png"))
                 << found;
             EXPECT_EQ(director.getText("neterror"), c.expected);
-        }
+
+            // The view there already is kept and gets the design size, the menu and the director.
+            EXPECT_EQ(h.director()->getOpenGLView(), h.view());
+            EXPECT_EQ(h.view()->getFrameSize(), Size(400, 708));
+            const Size design = h.view()->getDesignResolutionSize();
+            EXPECT_EQ(design.width, 576);
+            EXPECT_NEAR(design.height, 1019.52, 1e-3);
+            EXPECT_FLOAT_EQ(h.director()->getAnimationInterval(), 1.0f / 60);
+            h.frame();
+            Scene* scene = h.director()->getRunningScene();
+            ASSERT_NE(scene, nullptr);
+            EXPECT_NE(dynamic_cast<HelloWorld*>(scene->getChildren().front()), nullptr);
+            EXPECT_TRUE(h.director()->getScheduler()->isScheduled("fff", &director));
+            app.applicationDidEnterBackground();
+            EXPECT_TRUE(h.director()->isAnimationStopped());
+            app.applicationWillEnterForeground();
+            EXPECT_FALSE(h.director()->isAnimationStopped());
+        } // the delegate's end stops the network thread
         FileUtils::getInstance()->setSearchPaths({""});
     }
     FileUtils::getInstance()->setExecutableFolder(

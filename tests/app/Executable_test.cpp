@@ -2,8 +2,8 @@
 // after start-up: its command line, its message when no window opens, and where its network
 // diary goes.
 
-#include "../engine/TestSupport.h"
 #include "Child.h"
+#include "Support.h"
 
 #include <gtest/gtest.h>
 

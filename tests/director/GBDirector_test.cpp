@@ -239,7 +239,7 @@ TEST_F(Director, ALostConnectionFailsWhatWasSentAndLogsInAgainUntilTheLoginEnds)
              again = logIn();
              send(EVENT_JOINMATCH, {}, true);
              connectionLost(*director);
-             connectionMade(*director, true);
+             connectionMade(*director);
              arrive(EVENT_LOGIN, again, {1, 42});
          },
          {"6/2 [] null null", "2000/0 null null [0]", "2000/0 null null [2]"},

@@ -3,7 +3,7 @@
 // GBDirector whose network thread talks to a real koralith-server (a temporary database, an
 // ephemeral port of 127.0.0.1), the real scenes driven by touches and typing, and protocol bots
 // (the server tests' client) as the other players. Every wait runs frames, which also drive the
-// director's dispatch, until something holds, bounded in frames and in seconds.
+// director's dispatch, until something holds, for a bounded time.
 
 #include "AppDelegate.h"
 #include "EventCodes.h"
@@ -23,7 +23,6 @@
 #include <optional>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <vector>
 
 class E2ETest : public ::testing::Test {
@@ -52,26 +51,13 @@ protected:
         }
     }
 
-    // Runs frames, each followed by a 1 ms pause, until `done` holds; false after `frames` frames
-    // or `seconds` (scaled for the sanitizers).
-    bool until(const std::function<bool()>& done, int frames = 3000, int seconds = 5) {
-        const auto start = Clock::now();
-        for (int i = 0; i < frames && msSince(start) < scaled(1000 * seconds); ++i) {
-            if (done()) {
-                return true;
-            }
-            h->frame();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return done();
+    // Runs frames 1 ms apart until `done` holds; false after 5 s (scaled for the sanitizers).
+    bool until(const std::function<bool()>& done) {
+        return eventually([&] { return done() || (h->frame(), false); }, scaled(5000));
     }
-    // Frames for `seconds` of real time (not scaled: what passes is the point), waiting for
-    // nothing.
+    // Frames for `seconds` of real time (not scaled: what passes is the point).
     void idle(int seconds) {
-        for (const auto start = Clock::now(); msSince(start) < 1000 * seconds;) {
-            h->frame();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        eventually([&] { return h->frame(), false; }, 1000 * seconds);
     }
     // The running scene's layer once it is an L and no slide runs; null when it does not come.
     template <typename L>

@@ -1,12 +1,10 @@
 // The login and registration forms against the real server: each refusal and the message it
-// shows, a name registered by typing that then logs in, and a server that goes away and comes
-// back while the client keeps running, with or without the player's account.
+// shows, and a name registered by typing that then logs in.
 
 #include "E2EFixture.h"
 #include "GBRegistScene.h"
 
 USING_NS_CC;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -61,42 +59,6 @@ TEST_F(FormsTest, FormsShowEachRefusalAndANameRegisteredByTypingIsFilledInAndLog
     ASSERT_NE(reach<GBMatchScene>(), nullptr);
     // The client plays under the server's id of that name.
     EXPECT_EQ(TestClient(server.port()).login("newcomer", "s3cret!"), director->userId);
-}
-
-TEST_F(FormsTest, ServerDownShowsTheNetworkErrorAndTheNextLoginAfterItsReturnWorks) {
-    makeAccount("dora");
-    const unsigned short port = server.port();
-    server.stop();
-    ASSERT_TRUE(openLogin());
-    ASSERT_TRUE(submit({"dora", "dora-secret"}, "images/login.png"));
-    const std::string neterror = text("neterror");
-    EXPECT_TRUE(until([&] { return message() == neterror; })) << message();
-    EXPECT_NE(reach<GBLoginScene>(), nullptr);
-
-    // Back on the same port and database; a later --listen overrides the ephemeral one.
-    ASSERT_TRUE(restartServer(port)) << server.log();
-    ASSERT_TRUE(tap("images/login.png"));
-    EXPECT_NE(reach<GBMatchScene>(), nullptr);
-    EXPECT_GT(director->userId, 0);
-}
-
-// The server comes back without the player's account (a new database): the login again is
-// refused, and the player lands in the login scene with the refusal and the fields filled.
-TEST_F(FormsTest, AServerBackWithoutTheAccountRefusesTheLoginAgainAndTheFormSaysSo) {
-    ASSERT_NE(enter("mia"), nullptr);
-    const unsigned short port = server.port();
-    server.crash();
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(server.databasePath() + suffix);
-    }
-    ASSERT_TRUE(restartServer(port)) << server.log();
-    ASSERT_NE(reach<GBLoginScene>(), nullptr);
-    EXPECT_EQ(message(), text("loginfailed"));
-    const std::vector<ui::TextField*> form = fields();
-    ASSERT_EQ(form.size(), 2u);
-    EXPECT_EQ(form[0]->getString(), "mia");
-    EXPECT_EQ(form[1]->getString(), "mia-secret");
-    EXPECT_FALSE(director->logsInAgain());
 }
 
 } // namespace

@@ -1,6 +1,4 @@
-// What the renderer draws: the saved frame letterboxed with y upward, sprites by anchor, scale,
-// visibility, z-order and parent, text in its colour and wrapped, black where nothing
-// covers the frame; and a frame drawn only when something changed or runs.
+// What the renderer draws, and that it draws a frame only when something changed or runs.
 
 #include "TestSupport.h"
 
@@ -24,24 +22,9 @@ Color4B pngPixel(const std::string& path, int x, int y) {
     return c;
 }
 
-struct RendererTest : ::testing::Test {
-    TempDir dir;
-    EngineHarness h{Size(200, 200)};
-    LayerColor* layer = nullptr;
+struct RendererTest : DrawingTest {
     std::string red = writePng(dir, "red.png", 20, 20, kRed);
     std::string blue = writePng(dir, "blue.png", 20, 20, kBlue);
-    void SetUp() override {
-        auto* scene = Scene::create();
-        layer = LayerColor::create(kBackground);
-        scene->addChild(layer);
-        h.runScene(scene);
-    }
-    Sprite* spriteAt(const std::string& file, Vec2 at) {
-        auto* s = Sprite::create(file);
-        s->setPosition(at);
-        layer->addChild(s);
-        return s;
-    }
 };
 } // namespace
 

@@ -55,6 +55,20 @@ bool same(const cocos2d::Color4B& a, const cocos2d::Color4B& b, int tolerance = 
 // Pixels of mostly red ink in the design rectangle [x0, x1) x [y0, y1], every 2 rows.
 int redInk(EngineHarness& h, float x0, float x1, float y0, float y1);
 
+// A running 200 x 200 scene over the drawing background, and pictures placed on it.
+struct DrawingTest : ::testing::Test {
+    void SetUp() override { h.runScene(sceneWith(layer)); }
+    cocos2d::Sprite* spriteAt(const std::string& file, cocos2d::Vec2 at) {
+        auto* s = cocos2d::Sprite::create(file);
+        s->setPosition(at);
+        layer->addChild(s);
+        return s;
+    }
+    TempDir dir;
+    EngineHarness h{cocos2d::Size(200, 200)};
+    cocos2d::LayerColor* layer = cocos2d::LayerColor::create(kBackground);
+};
+
 // A running 400 x 300 scene over a recorder that claims what reaches it, and the widgets a test
 // puts in it.
 struct WidgetTest : ::testing::Test {

@@ -6,17 +6,10 @@
 
 USING_NS_CC;
 
-// 2 pixels a design unit, over the drawing background.
-struct Texture2DTest : ::testing::Test {
-    void SetUp() override { h.runScene(scene); }
-    TempDir dir;
-    EngineHarness h{Size(200, 200), Size(100, 100)};
-    Scene* scene = sceneWith(LayerColor::create(kBackground));
-};
+using Texture2DTest = DrawingTest;
 
 TEST_F(Texture2DTest, APictureIsScaledOnceForEachOnScreenSize) {
-    auto* sprite = Sprite::create(writePng(dir, "red.png", 10, 10, kRed));
-    scene->addChild(sprite);
+    Sprite* sprite = spriteAt(writePng(dir, "red.png", 10, 10, kRed), Vec2());
     const unsigned long before = Texture2D::getScalingsMade();
     const struct {
         float design; // square design resolution: 200 / design pixels a unit
@@ -48,14 +41,13 @@ TEST_F(Texture2DTest, OpaqueTranslucentAndTintedPicturesDrawTheirOwnPixels) {
                  {kRed, 128, Color3B::WHITE, blended},
                  {halfRed, 255, Color3B::WHITE, blended},
                  {Color4B(255, 255, 255, 255), 255, Color3B(0, 0, 255), kBlue}};
+    h.view()->setDesignResolutionSize(100, 100, ResolutionPolicy::SHOW_ALL); // 2 pixels a unit
     int n = 0;
     for (const auto& c : cases) {
-        auto* sprite =
-            Sprite::create(writePng(dir, std::to_string(n++) + ".png", 10, 10, c.picture));
-        sprite->setPosition(Vec2(50.3f, 50.6f));
+        Sprite* sprite = spriteAt(writePng(dir, std::to_string(n++) + ".png", 10, 10, c.picture),
+                                  {50.3f, 50.6f});
         sprite->setOpacity(c.opacity);
         sprite->setColor(c.tint);
-        scene->addChild(sprite);
         EXPECT_TRUE(same(h.pixelAt(Vec2(50, 50)), c.expected, 3)) << n;
         EXPECT_TRUE(same(h.pixelAt(Vec2(45.6f, 55.4f)), c.expected, 3)) << n;
         sprite->removeFromParent();

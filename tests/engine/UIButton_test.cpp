@@ -1,5 +1,4 @@
-// A picture button: its touch events, on it and off it, only while shown; the pressed look; and
-// a missing picture.
+// A picture button: its touch events, its pressed look and a missing picture.
 
 #include "TestSupport.h"
 

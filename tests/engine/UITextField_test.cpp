@@ -1,6 +1,4 @@
-// A text field: the focus from a touch or from the program, typing and deleting whole
-// characters, the password mask, the touch area of an empty field, and its text drawn a margin in
-// with a caret while focused.
+// A text field: its focus, typing whole characters, its mask, touch area and drawing.
 
 #include "TestSupport.h"
 
@@ -9,7 +7,7 @@
 USING_NS_CC;
 using UITextFieldTest = WidgetTest;
 
-TEST_F(UITextFieldTest, ATextFieldTakesTheFocusOnATouchAndTakesTypedTextEvenWhenEmpty) {
+TEST_F(UITextFieldTest, ATextFieldTakesTheFocusOnATouchOrFromTheProgramAndTypedTextEvenWhenEmpty) {
     ui::TextField* name = field("user name", Vec2(150, 200));
     ui::TextField* secret = field("password", Vec2(150, 100));
     secret->setPasswordEnabled(true);
@@ -51,6 +49,17 @@ TEST_F(UITextFieldTest, ATextFieldTakesTheFocusOnATouchAndTakesTypedTextEvenWhen
     h.touch(Vec2(270, 240));
     h.type("y");
     EXPECT_EQ(bare->getString(), "y");
+
+    // The program moves the focus as a touch would, and takes it away.
+    name->attachWithIME();
+    h.type("1");
+    secret->attachWithIME();
+    h.type("2");
+    EXPECT_FALSE(name->isFocused());
+    secret->detachWithIME();
+    h.type("3");
+    EXPECT_EQ(name->getString() + secret->getString(), "J12");
+    EXPECT_FALSE(secret->isFocused());
 }
 
 TEST_F(UITextFieldTest, ATextFieldsTouchAreaSitsOnItsAnchorAndTakesTheFocus) {
@@ -71,21 +80,6 @@ TEST_F(UITextFieldTest, ATextFieldsTouchAreaSitsOnItsAnchorAndTakesTheFocus) {
         }
         f->removeFromParent();
     }
-}
-
-TEST_F(UITextFieldTest, AttachWithIMEMovesTheFocusAsATouchWould) {
-    ui::TextField* a = field("a", Vec2(100, 200));
-    ui::TextField* b = field("b", Vec2(100, 100));
-    h.runScene(scene);
-    a->attachWithIME();
-    h.type("1");
-    b->attachWithIME();
-    h.type("2");
-    EXPECT_FALSE(a->isFocused());
-    b->detachWithIME();
-    h.type("3");
-    EXPECT_EQ(a->getString() + b->getString(), "12");
-    EXPECT_FALSE(b->isFocused());
 }
 
 TEST_F(UITextFieldTest, ATextFieldDrawsItsTextAMarginInAndACaretWhileFocused) {

@@ -16,7 +16,7 @@ std::time_t localTime(const char* text) {
     return std::mktime(&parts);
 }
 
-TEST(CLLogWriter, WritersOfOneDayAppendToItsFileAndMidnightStartsTheNext) {
+TEST(CLLogWriter, WritersOfADayAppendToItsFileAndAnUnopenableOneCostsOnlyItsDay) {
     TempDir dir;
     const std::string prefix = dir.file("netlog");
     std::time_t now = localTime("2026-12-31 23:59:59");
@@ -28,18 +28,16 @@ TEST(CLLogWriter, WritersOfOneDayAppendToItsFileAndMidnightStartsTheNext) {
     EXPECT_EQ(fileText(prefix + "2026_12_31.log"),
               "2026-12-31 23:59:59  网络连接成功 \n2026-12-31 23:59:59   \n");
     EXPECT_EQ(fileText(prefix + "2027_01_01.log"), "2027-01-01 00:00:00  new year \n");
-}
 
-TEST(CLLogWriter, UnopenableFileDropsLinesUntilALaterDaysFileOpens) {
-    TempDir dir;
+    // A file that cannot be opened drops its day's lines until a later day's file opens.
     const std::string folder = dir.file("later/");
-    std::time_t now = localTime("2026-06-01 12:00:00");
-    CLLogWriter log(folder.c_str(), [&] { return now; });
-    log.write("lost");
+    now = localTime("2026-06-01 12:00:00");
+    CLLogWriter later(folder.c_str(), [&] { return now; });
+    later.write("lost");
     std::filesystem::create_directory(folder);
-    log.write("still lost");
+    later.write("still lost");
     now = localTime("2026-06-02 12:00:00");
-    log.write("kept");
+    later.write("kept");
     EXPECT_FALSE(std::filesystem::exists(folder + "2026_06_01.log"));
     EXPECT_EQ(fileText(folder + "2026_06_02.log"), "2026-06-02 12:00:00  kept \n");
 }

@@ -1,7 +1,5 @@
-// The network module against a real loopback peer: the receive path driven step by step; the
-// network thread connecting, reconnecting, sending and handing back what cannot go out; its time
-// limits: a packet that stops coming half way breaks its connection, a stop ends every socket
-// wait, and an idle loop wakes rarely yet deals with a packet at once.
+// The network module against a real loopback peer: the receive path driven step by step, then
+// the network thread with its time limits.
 #include "NetTest.h"
 
 #include <tuple>

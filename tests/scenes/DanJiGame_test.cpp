@@ -1,6 +1,4 @@
-// The single-player game driven by touches, as a player plays it: the board's touch rules, the
-// colour draw, positions played to a win, a loss and a draw, the score and its stake, the result
-// picture and the way back to the menu.
+// The single-player game driven by touches as a player plays it, from set-up positions.
 
 #include "DanJiGame.h"
 #include "HelloWorld.h"

@@ -1,6 +1,4 @@
-// The keyboard as a desktop player uses the forms: Tab and Shift+Tab through the fields, Enter for
-// the main button, Escape for the back button, from the login form to the match room and back to
-// the menu; a field's box takes a click where there is no text yet.
+// The keyboard and the mouse as a desktop player uses them on the forms.
 
 #include "EventCodes.h"
 #include "GBLoginScene.h"
@@ -8,6 +6,8 @@
 #include "GBRegistScene.h"
 #include "HelloWorld.h"
 #include "SceneFixture.h"
+
+#include <algorithm>
 
 USING_NS_CC;
 using Key = EventKeyboard::KeyCode;
@@ -19,7 +19,11 @@ using FormKeysTest = SceneFixture;
 TEST_F(FormKeysTest, TabMovesThroughTheFormEnterSubmitsEscapeGoesBackAndTheBoxTakesClicks) {
     UserDefault::getInstance()->setStringForKey("username", "ann"); // the password is missing
     show(GBLoginScene::create());
-    const auto focused = [this] { return screen::focusedField(h); };
+    const auto focused = [this] { // the place of the focused field among the fields
+        const std::vector<ui::TextField*> fields = screen::all<ui::TextField>(h);
+        return std::find_if(fields.begin(), fields.end(), [](auto* f) { return f->isFocused(); }) -
+               fields.begin();
+    };
     EXPECT_EQ(focused(), 1); // the first empty field
     const std::pair<bool, int> tabs[] = {{false, 0}, {false, 1}, {true, 0}, {true, 1}};
     for (const auto& [shift, expected] : tabs) {

@@ -1,5 +1,6 @@
 // The login form with answers fed to the director: what the real server never sends (an answer
-// without an id or without fields), and the name a success remembers, blanks and all.
+// without an id or without fields), a login that cannot go out, and the name a success
+// remembers, blanks and all.
 
 #include "EventCodes.h"
 #include "GBLoginScene.h"
@@ -27,6 +28,10 @@ TEST_F(GBLoginSceneTest, LoginAnswersWithoutAnIdAreRefusalsAndASuccessKeepsTheNa
         EXPECT_EQ(message(), text("loginfailed"));
         EXPECT_EQ(director.userId, -1);
     }
+    h.tap(button("images/login.png")); // with no server to take it
+    handBack(director, CLNetworkModule::SEND_NOT_CONNECTED, seq++, EVENT_LOGIN);
+    h.advance(0.1f);
+    EXPECT_EQ(message(), text("neterror"));
     EXPECT_EQ(UserDefault::getInstance()->getStringForKey("username"), "");
 
     ui::Text* line = screen::messageLine(h); // the scene slides away with its message showing

@@ -1,8 +1,8 @@
 // The match room with answers and pushes fed to the director: the blink while waiting, to the
-// frame, and what the real server never sends (refusals, failures, packs with missing fields, a
-// match that is not ours).
+// frame, and what the real server never sends.
 
 #include "EventCodes.h"
+#include "GBLoginScene.h"
 #include "GBMatchScene.h"
 #include "GBNetGame.h"
 #include "SceneFixture.h"
@@ -107,6 +107,16 @@ TEST_F(MatchTest, RefusalsFailuresBadPacksAndMatchesNotOursChangeNothing) {
     auto* game = running<GBNetGame>();
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(game->getColour(), kWhite);
+}
+
+// A server back without the account refuses the login the director makes again on its own.
+TEST_F(MatchTest, ALoginRefusedAgainSendsThePlayerToTheFormWithTheRefusal) {
+    director.sendCredentials(EVENT_LOGIN, "mia", "pw");
+    answerNow(0, EVENT_LOGIN, ints({1, 7}));
+    connectionLost(director);
+    answerNow(director.nextSequence() - 1, EVENT_LOGIN, ints({0}));
+    ASSERT_NE(running<GBLoginScene>(), nullptr);
+    EXPECT_EQ(message(), text("loginfailed"));
 }
 
 } // namespace

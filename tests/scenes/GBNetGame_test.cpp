@@ -1,7 +1,5 @@
-// The networked game with answers and pushes fed to the director: the turn line and the clock,
-// each end the server can push, the question before leaving, and what the real server never
-// sends or cannot be timed against (outcomes nobody knows, pushes about another game, packs with
-// missing fields, a draw).
+// The networked game with answers and pushes fed to the director, with what the real server
+// never sends or cannot be timed against.
 
 #include "EventCodes.h"
 #include "GBMatchScene.h"
@@ -119,7 +117,7 @@ TEST_F(GBNetGameTest, EachPushedEndSaysHowTheGameEndedAndClearsTheClock) {
     }
 }
 
-TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingAndAFinishedOneAtOnce) {
+TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingTheBackButtonAtOnceWithAQuit) {
     start(true);
     for (const auto answer :
          {EventKeyboard::KeyCode::KEY_ESCAPE, EventKeyboard::KeyCode::KEY_ENTER}) {
@@ -142,15 +140,22 @@ TEST_F(GBNetGameTest, EscapeLeavesARunningGameOnlyAfterAskingAndAFinishedOneAtOn
     h.key(EventKeyboard::KeyCode::KEY_ESCAPE);
     EXPECT_FALSE(game->isAskingToLeave());
     EXPECT_NE(running<GBMatchScene>(), nullptr);
-}
 
-TEST_F(GBNetGameTest, NobodyLoggedInOrNeitherIdOursMakesNoGame) {
-    director.userId = -1;
-    EXPECT_EQ(GBNetGame::create(-1, 3), nullptr);
-    EXPECT_EQ(GBNetGame::create(3, 4), nullptr);
+    // The back button leaves a running game at once; the quit's answer finds the quit sent.
+    start(true);
+    h.tap(button("images/selectback.png"));
+    bool quitSent = false;
+    director.addListener("gb_event_quitchess", [&](const ResponseDataPack&) { quitSent = true; });
+    answerNow(director.nextSequence() - 1, EVENT_QUITCHESS, ints({1}));
+    EXPECT_TRUE(quitSent);
+    EXPECT_NE(running<GBMatchScene>(), nullptr);
 }
 
 TEST_F(GBNetGameTest, PushesAndAnswersThatDoNotBelongOrLackFieldsAreIgnoredAndADrawEnds) {
+    EXPECT_EQ(GBNetGame::create(3, 4), nullptr); // neither id ours
+    director.userId = -1;                        // nobody logged in
+    EXPECT_EQ(GBNetGame::create(-1, 3), nullptr);
+    director.userId = kMe;
     // We play black, as the match push starts the game; its first two requests ask for both
     // score lines, our moves come after them.
     start(true);

@@ -14,12 +14,9 @@
 class SceneFixture : public ::testing::Test {
 protected:
     // The director is never started, so it never connects to its unused port 9.
-    SceneFixture() : director("127.0.0.1", 9, dir.file("netlog").c_str()), h({400, 708}) {
+    SceneFixture()
+        : director("127.0.0.1", 9, dir.file("netlog").c_str()), h({400, 708}, {576, 1019.52f}) {
         cocos2d::UserDefault::setStorageDirectory(dir.path());
-        const cocos2d::Size frame = h.view()->getFrameSize();
-        h.view()->setDesignResolutionSize(
-            576, static_cast<float>(static_cast<double>(frame.height / frame.width) * 576.0),
-            cocos2d::ResolutionPolicy::SHOW_ALL);
         cocos2d::FileUtils::getInstance()->setSearchPaths({KORALITH_RES_DIR});
         director.loadTexts();
         cocos2d::RandomHelper::getEngine().seed(1);

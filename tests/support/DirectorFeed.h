@@ -22,13 +22,12 @@ inline void handBack(GBDirector& director, CLNetworkModule::CallBackType why, ui
     director.onNetworkEvent(why, packet.data(), static_cast<uint32_t>(packet.size()));
 }
 
-// The network thread's word that the connection ended, or that a new one was made (`greeted`:
-// with the director's login going first on it).
+// The network thread's word that the connection ended, or that a new one was made with the
+// director's login going first on it.
 inline void connectionLost(GBDirector& director) {
     director.onNetworkEvent(CLNetworkModule::CONNECTION_LOST, nullptr, 0);
 }
-inline void connectionMade(GBDirector& director, bool greeted) {
+inline void connectionMade(GBDirector& director) {
     const uint8_t greeting[1] = {0};
-    director.onNetworkEvent(CLNetworkModule::CONNECTED, greeted ? greeting : nullptr,
-                            greeted ? 1 : 0);
+    director.onNetworkEvent(CLNetworkModule::CONNECTED, greeting, 1);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What a player sees of the running scene, read through the engine harness: the widgets of a
-// kind, a button by its picture, the field with the focus and the red message line. Shared by
-// the scene and the end-to-end tests; main thread only.
+// kind, a button by its picture and the red message line. Shared by the scene and the
+// end-to-end tests; main thread only.
 
 #include "harness/EngineHarness.h"
 
@@ -28,17 +28,6 @@ inline cocos2d::ui::Button* button(const EngineHarness& h, const std::string& im
     return h.find<cocos2d::ui::Button>([&](cocos2d::ui::Button* b) {
         return b->getNormalFile() == image && (!shown || EngineHarness::isShown(b));
     });
-}
-
-// The place of the focused field among all<TextField>, -1 for none.
-inline int focusedField(const EngineHarness& h) {
-    const std::vector<cocos2d::ui::TextField*> fields = all<cocos2d::ui::TextField>(h);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i]->isFocused()) {
-            return int(i);
-        }
-    }
-    return -1;
 }
 
 // The scene's red message line (its only red text), and its text ("<none>" without one).
