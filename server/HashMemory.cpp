@@ -11,6 +11,9 @@
 // Only the executable carries this, on the 64-bit machines whose mmap system call takes its
 // offset in bytes. The sanitizers intercept mmap themselves, so their builds keep the C library's.
 
+// The function below must be mmap itself, not the C library's 64-bit-offset name for it.
+#undef _FILE_OFFSET_BITS
+
 #include <cerrno>
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -38,7 +41,8 @@ void* mapPages(void* addr, size_t length, int prot, int flags, int fd, off_t off
 extern "C" void* mmap(void* addr, size_t length, int prot, int flags, int fd,
                       off_t offset) noexcept {
     const int populated = MAP_ANONYMOUS | MAP_POPULATE;
-    if ((flags & populated) != populated || !(prot & PROT_WRITE) || length < kHugeEnough) {
+    if ((flags & populated) != populated || (flags & MAP_HUGETLB) || !(prot & PROT_WRITE) ||
+        length < kHugeEnough) {
         return mapPages(addr, length, prot, flags, fd, offset);
     }
     void* const pages = mapPages(addr, length, prot, flags & ~MAP_POPULATE, fd, offset);
