@@ -19,8 +19,15 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#if (defined(__x86_64__) || defined(__aarch64__)) && !defined(__SANITIZE_ADDRESS__) &&             \
-    !defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) // GCC's names
+#define KORALITH_SANITIZED
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) // Clang's
+#define KORALITH_SANITIZED
+#endif
+#endif
+
+#if (defined(__x86_64__) || defined(__aarch64__)) && !defined(KORALITH_SANITIZED)
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23 // Linux 5.14; an older kernel refuses it and pages come on first use

@@ -21,6 +21,10 @@ long minorFaultsSoFar() {
 TEST(HashMemory, AHashAtTheRealCostTakesItsMemoryInHugePages) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers keep the C library's mmap";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers keep the C library's mmap";
+#endif
 #endif
     std::string mode;
     std::getline(std::ifstream("/sys/kernel/mm/transparent_hugepage/enabled"), mode);
