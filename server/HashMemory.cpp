@@ -8,26 +8,19 @@
 // for huge pages, then populated. Every other mapping passes through unchanged, and where huge
 // pages cannot be had the kernel gives small ones as before.
 //
-// Only the executable carries this, on the 64-bit machines whose mmap system call takes its
-// offset in bytes. The sanitizers intercept mmap themselves, so their builds keep the C library's.
+// Only the executable carries this, and only where HashMemory.h says so.
 
 // The function below must be mmap itself, not the C library's 64-bit-offset name for it.
 #undef _FILE_OFFSET_BITS
+
+#include "HashMemory.h"
 
 #include <cerrno>
 #include <sys/mman.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) // GCC's names
-#define KORALITH_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) // Clang's
-#define KORALITH_SANITIZED
-#endif
-#endif
-
-#if (defined(__x86_64__) || defined(__aarch64__)) && !defined(KORALITH_SANITIZED)
+#if KORALITH_HASH_MEMORY_IN_HUGE_PAGES
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23 // Linux 5.14; an older kernel refuses it and pages come on first use
